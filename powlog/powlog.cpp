@@ -1,0 +1,147 @@
+// powlog: a power, computed by a single shift when the base is 2, and its integer logarithm
+// to the same base, each computed 80000 times over.
+
+#include <err.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+
+static constexpr char usage_text[] = "Usage: ./powlog <base> <exp>";
+static constexpr char announcement[] = "---> Optimization is set on.";
+static constexpr char power_format[] = "%llu^%llu is %llu\n";
+static constexpr char log_format[] = "%llu log %llu is %i\n";
+
+static constexpr int repetitions = 80000;
+
+// An empty asm that claims to read and change v: the optimiser can no longer see that a
+// repetition computes what the one before it did, so it cannot hoist or merge the loops.
+template <typename T>
+static inline void opaque(T &v)
+{
+	asm volatile("" : "+r"(v));
+}
+
+// Reads a number the way atoi does (leading white space, a sign, decimal digits up to the
+// first other character, 0 when there are none), but says so when it falls outside int32_t,
+// where atoi's result is undefined.
+static bool read_int32(const char *s, int64_t *value)
+{
+	while (*s == ' ' || (*s >= '\t' && *s <= '\r'))
+		s++;
+	bool negative = *s == '-';
+	if (*s == '-' || *s == '+')
+		s++;
+	int64_t v = 0;
+	for (; *s >= '0' && *s <= '9'; s++) {
+		v = v * 10 + (*s - '0');
+		if (v > -static_cast<int64_t>(INT32_MIN))
+			return false;
+	}
+	v = negative ? -v : v;
+	if (v > INT32_MAX)
+		return false;
+	*value = v;
+	return true;
+}
+
+static int64_t number_arg(const char *arg)
+{
+	int64_t v = 0;
+	if (!read_int32(arg, &v))
+		errx(1, "number out of range: %s", arg);
+	return v;
+}
+
+// Finds the cases with no answer before anything is written.
+static void check(uint64_t base, int64_t exp)
+{
+	if (base < 2)
+		errx(1, "base %llu has no logarithm", static_cast<unsigned long long>(base));
+	if (exp < 0)
+		errx(1, "exponent %lld is negative", static_cast<long long>(exp));
+	uint64_t power = 1;
+	for (int64_t i = 0; i < exp; i++)
+		if (__builtin_mul_overflow(power, base, &power))
+			errx(1, "%llu^%lld does not fit in 64 bits",
+			     static_cast<unsigned long long>(base), static_cast<long long>(exp));
+}
+
+// base^exp by squaring; check() has made sure it fits.
+static inline uint64_t raise(uint64_t base, uint64_t exp)
+{
+	uint64_t power = 1;
+	while (exp != 0) {
+		if ((exp & 1) != 0)
+			power *= base;
+		exp >>= 1;
+		if (exp != 0)
+			base *= base;
+	}
+	return power;
+}
+
+static uint64_t power_kernel(uint64_t base, uint64_t exp)
+{
+	uint64_t power = 1;
+	for (int i = 0; i < repetitions; i++) {
+		uint64_t e = exp;
+		opaque(e);
+		power = base == 2 ? uint64_t{1} << e : raise(base, e);
+		opaque(power);
+	}
+	return power;
+}
+
+// Inlined with base a constant 2, the division becomes a shift. The barrier on the quotient
+// keeps each step a step: the loop may not be folded into a count of leading zeros.
+[[gnu::always_inline]] static inline int log_steps(uint64_t power, uint64_t base)
+{
+	int log = 0;
+	uint64_t quotient = power;
+	while (quotient >= base) {
+		quotient /= base;
+		opaque(quotient);
+		log++;
+	}
+	return log;
+}
+
+static int log_kernel(uint64_t power, uint64_t base)
+{
+	int log = 0;
+	for (int i = 0; i < repetitions; i++) {
+		uint64_t p = power;
+		opaque(p);
+		log = base == 2 ? log_steps(p, 2) : log_steps(p, base);
+		opaque(log);
+	}
+	return log;
+}
+
+// Output that could not be written is a failure, not a success.
+static int finish()
+{
+	if (fflush(stdout) != 0 || ferror(stdout) != 0)
+		err(1, "write error");
+	return 0;
+}
+
+int main(int argc, char *argv[])
+{
+	if (argc <= 2) {
+		puts(usage_text);
+		return finish();
+	}
+	auto base = static_cast<uint64_t>(number_arg(argv[1]));
+	int64_t exp = number_arg(argv[2]);
+	check(base, exp);
+
+	puts(announcement);
+	uint64_t power = power_kernel(base, static_cast<uint64_t>(exp));
+	printf(power_format, static_cast<unsigned long long>(base),
+	       static_cast<unsigned long long>(exp), static_cast<unsigned long long>(power));
+	int log = log_kernel(power, base);
+	printf(log_format, static_cast<unsigned long long>(power),
+	       static_cast<unsigned long long>(base), log);
+	return finish();
+}

@@ -1,0 +1,35 @@
+// Runs a program as a subprocess and collects what it wrote, for end-to-end tests.
+#pragma once
+
+#include <fcntl.h>
+
+#include <string>
+#include <vector>
+
+// A descriptor of the child set up otherwise than as a pipe: opened on path with flags, or
+// closed when path is empty.
+struct Redirect {
+	int fd;
+	std::string path;
+	int flags = O_RDONLY;
+};
+
+struct Outcome {
+	int status = -1; // the exit status; 128 + the signal for a killed child
+	std::string out; // what the child wrote to descriptors 1 and 2 where they were pipes
+	std::string err;
+	bool timed_out = false;
+};
+
+// Descriptors 0, 1 and 2 are pipes (input is written to 0) unless redirected. A child still
+// running after timeout_s seconds is killed.
+Outcome run(const std::vector<std::string> &argv, const std::string &input = {},
+	    const std::vector<Redirect> &redirects = {}, int timeout_s = 60);
+
+// A new file in the test's temporary folder, holding contents.
+std::string temp_file(const std::string &contents, const std::string &name = "file");
+std::string read_file(const std::string &path);
+bool have_program(const char *name);
+
+// The shared libraries an executable names as NEEDED.
+std::vector<std::string> needed_libraries(const std::string &path);
