@@ -1,0 +1,32 @@
+/* Console routines: one call each to the C library's buffered streams, so output written
+ * through them and output the caller writes itself come out in program order.
+ * Usable from C and from C++. */
+#ifndef CONBITS_IO_H
+#define CONBITS_IO_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Writes text to standard output as it stands: no newline added, '%' not a conversion.
+ * Returns printf's result. */
+int print_string(const char *text);
+
+/* Writes one newline. Returns putchar's result. */
+int print_nl(void);
+
+/* Writes value in plain signed decimal. Returns printf's result. */
+int print_int(int32_t value);
+
+/* Reads one integer from standard input with scanf's %i (0x for hexadecimal, a leading 0 for
+ * octal) into *cell, which is left alone when no number can be read. Returns scanf's result:
+ * 1, 0 when the input is not a number, EOF at the end of input. */
+int read_int(int32_t *cell);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

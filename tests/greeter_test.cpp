@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "run.h"
+
+namespace {
+
+const std::string greeter = GREETER_PATH;
+const std::string probe = IO_PROBE_PATH;
+
+struct Case {
+	std::vector<std::string> args;
+	std::string input;
+	std::string out;
+	std::string result; // the routine's return value, as the probe reports it
+};
+
+TEST(Io, RoutinesWriteExactlyTheirBytes)
+{
+	const Case cases[] = {
+		{{"string", ""}, "", "", "0"},
+		{{"string", "100%"}, "", "100%", "4"},
+		{{"string", "%s%d%n"}, "", "%s%d%n", "6"},
+		{{"int", "-5"}, "", "-5", "2"},
+		{{"int", "0"}, "", "0", "1"},
+		{{"int", "-2147483648"}, "", "-2147483648", "11"},
+		{{"nl"}, "", "\n", "10"},
+		{{"mixed"}, "", "a\nb3c\n", ""},
+	};
+	for (const Case &c : cases) {
+		std::vector<std::string> argv = {probe};
+		argv.insert(argv.end(), c.args.begin(), c.args.end());
+		Outcome o = run(argv, c.input);
+		EXPECT_EQ(o.out, c.out) << c.args[0];
+		EXPECT_EQ(o.err, c.result) << c.args[0];
+		EXPECT_EQ(o.status, 0);
+	}
+}
+
+TEST(Io, ReadIntTakesStrtolBaseZeroSyntax)
+{
+	// Each read shows as result:cell; a cell a failed read leaves alone stays 99.
+	const Case cases[] = {
+		{{}, "0x1A", "1:26 -1:99 ", ""},
+		{{}, "010", "1:8 -1:99 ", ""},
+		{{}, "  \n\t -7\n", "1:-7 -1:99 ", ""},
+		{{}, "12abc", "1:12 0:99 abc", ""},
+		{{}, "abc", "0:99 abc", ""},
+		{{}, "", "-1:99 ", ""},
+		{{}, "1 -2 0X10 077 z", "1:1 1:-2 1:16 1:63 0:99 z", ""},
+	};
+	for (const Case &c : cases) {
+		Outcome o = run({probe, "read"}, c.input);
+		EXPECT_EQ(o.out, c.out) << "input [" << c.input << "]";
+		EXPECT_EQ(o.status, 0);
+	}
+}
+
+TEST(Io, CallableFromC)
+{
+	Outcome o = run({IO_C_CALLER_PATH}, "0x15\n");
+	EXPECT_EQ(o.out, "twice 21 is 42\n");
+	EXPECT_EQ(o.status, 0);
+}
+
+TEST(Greeter, WritesHelloWhateverTheArguments)
+{
+	for (const auto &args : {std::vector<std::string>{greeter},
+				 {greeter, "a"},
+				 {greeter, "-h", "--", "x y", ""}}) {
+		Outcome o = run(args);
+		EXPECT_EQ(o.out, "hello\n");
+		EXPECT_EQ(o.err, "");
+		EXPECT_EQ(o.status, 0);
+	}
+}
+
+TEST(Greeter, RedirectedToAFileWritesSixBytes)
+{
+	std::string path = temp_file("old contents, longer than the greeting");
+	Outcome o = run({greeter}, {}, {{1, path, O_WRONLY | O_TRUNC}});
+	EXPECT_EQ(read_file(path), "hello\n");
+	EXPECT_EQ(o.status, 0);
+	std::remove(path.c_str());
+}
+
+TEST(Greeter, OutputThatCannotBeWrittenIsAnError)
+{
+	const std::pair<Redirect, std::string> sinks[] = {
+		{{1, "/dev/full", O_WRONLY}, "No space left on device"},
+		{{1, ""}, "Bad file descriptor"},
+	};
+	for (const auto &[redirect, reason] : sinks) {
+		Outcome o = run({greeter}, {}, {redirect});
+		EXPECT_EQ(o.err, "greeter: write error: " + reason + "\n");
+		EXPECT_EQ(o.status, 1);
+	}
+}
+
+#ifndef CONBITS_SANITIZED
+TEST(Greeter, DependsOnLibcAlone)
+{
+	EXPECT_EQ(needed_libraries(greeter), std::vector<std::string>{"libc.so.6"});
+}
+#endif
+
+} // namespace
