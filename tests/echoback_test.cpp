@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+#include <utmp.h>
+
+#include <cstdio>
+#include <random>
+#include <regex>
+
+#include "run.h"
+
+namespace {
+
+const std::string echoback = ECHOBACK_PATH;
+const std::string prompt = "Enter text. Press 'Ctrl-D' when done: ";
+
+// echoback with the given file readable on descriptor 1; descriptor 2 is collected.
+Outcome echoback_reading(const std::string &contents, const std::vector<std::string> &wrap = {})
+{
+	std::string path = temp_file(contents, "input");
+	std::vector<std::string> argv = wrap;
+	argv.push_back(echoback);
+	Outcome o = run(argv, {}, {{1, path, O_RDONLY}});
+	std::remove(path.c_str());
+	return o;
+}
+
+TEST(Echoback, CopiesWhatDescriptorOneHolds)
+{
+	std::string bytes;
+	std::mt19937 gen(35);
+	for (int i = 0; i < 3 * 1024 * 1024 + 17; i++)
+		bytes += static_cast<char>(gen() & 0xff);
+	ASSERT_NE(bytes.size() % 35, 0U);
+	for (const std::string &in : {std::string(), std::string("abc\n"), std::string("no newline"),
+				      std::string(70, 'x'), bytes}) {
+		Outcome o = echoback_reading(in);
+		EXPECT_TRUE(o.err == prompt + in) << "input of " << in.size() << " bytes";
+		EXPECT_EQ(o.out, "");
+		EXPECT_EQ(o.status, 0);
+	}
+}
+
+TEST(Echoback, LeavesStandardInputAlone)
+{
+	std::string path = temp_file("", "input");
+	Outcome o = run({echoback}, "on descriptor 0\n", {{1, path, O_RDONLY}});
+	EXPECT_EQ(o.err, prompt);
+	EXPECT_EQ(o.status, 0);
+	std::remove(path.c_str());
+}
+
+TEST(Echoback, FailsWhenDescriptorOneCannotBeRead)
+{
+	std::string path = temp_file("", "stdout");
+	const Redirect not_readable[] = {{1, path, O_WRONLY}, {1, ""}};
+	for (const Redirect &r : not_readable) {
+		Outcome o = run({echoback}, "typed\n", {r}, 10);
+		EXPECT_FALSE(o.timed_out);
+		EXPECT_EQ(o.err, prompt + "echoback: cannot read descriptor 1\n");
+		EXPECT_EQ(o.status, 1);
+	}
+	EXPECT_EQ(read_file(path), "");
+	std::remove(path.c_str());
+	// Standard output a pipe: descriptor 1 is its write end.
+	Outcome piped = run({echoback}, {}, {}, 10);
+	EXPECT_EQ(piped.err, prompt + "echoback: cannot read descriptor 1\n");
+	EXPECT_EQ(piped.status, 1);
+}
+
+TEST(Echoback, FailsWhenTheEchoCannotBeWritten)
+{
+	std::string path = temp_file("abc\n", "input");
+	const Redirect lost[] = {{2, "/dev/full", O_WRONLY}, {2, ""}};
+	for (const Redirect &r : lost) {
+		Outcome o = run({echoback}, {}, {{1, path, O_RDONLY}, r}, 10);
+		EXPECT_EQ(o.status, 1) << "descriptor 2 on [" << r.path << "]";
+	}
+	std::remove(path.c_str());
+}
+
+// After the prompt, only reads of descriptor 1, writes of descriptor 2 and the exit.
+TEST(Echoback, MakesOneReadAndOneWriteAPiece)
+{
+	if (!have_program("strace"))
+		GTEST_SKIP() << "strace is not installed";
+	std::string trace = temp_file("", "trace");
+	Outcome o = echoback_reading(std::string(100, 'z'), {"/usr/bin/strace", "-o", trace});
+	ASSERT_EQ(o.status, 0) << o.err;
+	std::string calls = read_file(trace);
+	size_t start = calls.find("write(2, \"Enter text.");
+	ASSERT_NE(start, std::string::npos) << calls;
+	calls = calls.substr(calls.find('\n', start) + 1);
+#ifdef CONBITS_SANITIZED
+	// AddressSanitizer looks up the signal stack before a call that does not return.
+	calls = std::regex_replace(calls, std::regex("sigaltstack\\(.*\n"), "");
+#endif
+	// strace shows the first 32 bytes of a longer run, then "...".
+	const std::string piece = "read\\(1, \"z{32}\"\\.\\.\\., 35\\) += 35\n"
+				  "write\\(2, \"z{32}\"\\.\\.\\., 35\\) += 35\n";
+	EXPECT_TRUE(std::regex_match(
+		calls, std::regex(piece + piece + "read\\(1, \"z{30}\", 35\\) += 30\n"
+			"write\\(2, \"z{30}\", 30\\) += 30\n"
+			"read\\(1, \"\", 35\\) += 0\n"
+			"exit\\(0\\) += \\?\n"
+			"\\+\\+\\+ exited with 0 \\+\\+\\+\n")))
+		<< calls;
+	std::remove(trace.c_str());
+}
+
+// A program on a real terminal in line mode, with the terminal's own echo off so that what
+// comes back is the program's output alone.
+struct Tty {
+	int master = -1;
+	pid_t pid = -1;
+	std::string seen;
+};
+
+Tty start_on_tty(const std::vector<std::string> &argv)
+{
+	Tty t;
+	int slave = -1;
+	if (openpty(&t.master, &slave, nullptr, nullptr, nullptr) != 0)
+		return t;
+	termios mode{};
+	tcgetattr(slave, &mode);
+	mode.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+	mode.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+	tcsetattr(slave, TCSANOW, &mode);
+	t.pid = fork();
+	if (t.pid == 0) {
+		close(t.master);
+		login_tty(slave);
+		signal(SIGPIPE, SIG_DFL);
+		std::vector<char *> args;
+		for (const std::string &a : argv)
+			args.push_back(const_cast<char *>(a.c_str()));
+		args.push_back(nullptr);
+		execv(args[0], args.data());
+		_exit(127);
+	}
+	close(slave);
+	return t;
+}
+
+// Types keys, then collects output until all that came back is want; false on a timeout, or
+// when the terminal closes first.
+bool type_and_see(Tty &t, const std::string &keys, const std::string &want)
+{
+	if (!keys.empty() && write(t.master, keys.data(), keys.size()) != static_cast<ssize_t>(keys.size()))
+		return false;
+	for (int waited = 0; t.seen.size() < want.size() && waited < 100; waited++) {
+		pollfd p = {t.master, POLLIN, 0};
+		if (poll(&p, 1, 100) <= 0)
+			continue;
+		char buf[256];
+		ssize_t n = read(t.master, buf, sizeof buf);
+		if (n <= 0)
+			break;
+		t.seen.append(buf, static_cast<size_t>(n));
+	}
+	return t.seen == want;
+}
+
+// Waits for the program to end: its status, or -1 if it did not end within ten seconds.
+int end_status(Tty &t)
+{
+	int status = 0;
+	for (int waited = 0; waited < 100; waited++) {
+		if (waitpid(t.pid, &status, WNOHANG) == t.pid) {
+			close(t.master);
+			return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+		}
+		usleep(100000);
+	}
+	kill(t.pid, SIGKILL);
+	waitpid(t.pid, &status, 0);
+	close(t.master);
+	return -1;
+}
+
+TEST(EchobackOnATerminal, EchoesLineByLine)
+{
+	Tty t = start_on_tty({echoback});
+	ASSERT_GT(t.pid, 0);
+	EXPECT_TRUE(type_and_see(t, "", prompt));
+	EXPECT_TRUE(type_and_see(t, "first line\n", prompt + "first line\n"));
+	EXPECT_TRUE(type_and_see(t, "second\n", prompt + "first line\nsecond\n"));
+	EXPECT_TRUE(type_and_see(t, "\x04", t.seen));
+	EXPECT_EQ(end_status(t), 0);
+	EXPECT_EQ(t.seen, prompt + "first line\nsecond\n");
+}
+
+TEST(EchobackOnATerminal, CtrlDSendsAPartLineAndThenEnds)
+{
+	Tty t = start_on_tty({echoback});
+	ASSERT_GT(t.pid, 0);
+	EXPECT_TRUE(type_and_see(t, "abc\x04", prompt + "abc"));
+	EXPECT_EQ(waitpid(t.pid, nullptr, WNOHANG), 0) << "ended on a part line";
+	EXPECT_TRUE(type_and_see(t, "\x04", prompt + "abc"));
+	EXPECT_EQ(end_status(t), 0);
+}
+
+TEST(EchobackOnATerminal, CtrlDAtTheStartEnds)
+{
+	Tty t = start_on_tty({echoback});
+	ASSERT_GT(t.pid, 0);
+	EXPECT_TRUE(type_and_see(t, "\x04", prompt));
+	EXPECT_EQ(end_status(t), 0);
+	EXPECT_EQ(t.seen, prompt);
+}
+
+TEST(EchobackOnATerminal, LongLineComesBackInPiecesOf35)
+{
+	if (!have_program("strace"))
+		GTEST_SKIP() << "strace is not installed";
+	std::string trace = temp_file("", "trace");
+	Tty t = start_on_tty({"/usr/bin/strace", "-o", trace, "-e", "trace=write", echoback});
+	ASSERT_GT(t.pid, 0);
+	const std::string line = std::string(39, 'q') + "\n";
+	EXPECT_TRUE(type_and_see(t, line + "\x04", prompt + line));
+	EXPECT_EQ(end_status(t), 0);
+	std::string calls = read_file(trace);
+	EXPECT_TRUE(std::regex_search(calls, std::regex("\nwrite\\(2, \"q{32}\"\\.\\.\\., 35\\) += 35\n"
+							"write\\(2, \"qqqq\\\\n\", 5\\) += 5\n")))
+		<< calls;
+	std::remove(trace.c_str());
+}
+
+#ifndef CONBITS_SANITIZED
+TEST(Echoback, DependsOnLibcAlone)
+{
+	EXPECT_EQ(needed_libraries(echoback), std::vector<std::string>{"libc.so.6"});
+}
+#endif
+
+} // namespace
