@@ -1,0 +1,11 @@
+# Helpers for the shell tests: each check names what it expected.
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+expect_eq() { # what, got, want
+	[ "$2" = "$3" ] || fail "$1: got [$2], want [$3]"
+}
+expect_file() { [ -f "$1" ] || fail "missing $1"; }
+finish() {
+	[ "$failures" -eq 0 ] || { echo "$failures check(s) failed" >&2; exit 1; }
+	echo "all checks passed"
+}
