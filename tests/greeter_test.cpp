@@ -64,6 +64,15 @@ TEST(Io, CallableFromC)
 	EXPECT_EQ(o.status, 0);
 }
 
+// C linkage and nothing else visible: any module, C or C++, links the routines by name.
+TEST(Io, ExportsExactlyTheFourRoutines)
+{
+	Outcome o = run({"/usr/bin/nm", "-g", "--defined-only", "--format=just-symbols",
+			 IO_LIBRARY_PATH});
+	ASSERT_EQ(o.status, 0) << o.err;
+	EXPECT_EQ(o.out, "print_int\nprint_nl\nprint_string\nread_int\n");
+}
+
 TEST(Greeter, WritesHelloWhateverTheArguments)
 {
 	for (const auto &args : {std::vector<std::string>{greeter},
