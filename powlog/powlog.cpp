@@ -4,7 +4,6 @@
 #include <err.h>
 #include <stdint.h>
 #include <stdio.h>
-#include <stdlib.h>
 
 static constexpr char usage_text[] = "Usage: ./powlog <base> <exp>";
 static constexpr char announcement[] = "---> Optimization is set on.";

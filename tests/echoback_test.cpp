@@ -136,13 +136,7 @@ Tty start_on_tty(const std::vector<std::string> &argv)
 	if (t.pid == 0) {
 		close(t.master);
 		login_tty(slave);
-		signal(SIGPIPE, SIG_DFL);
-		std::vector<char *> args;
-		for (const std::string &a : argv)
-			args.push_back(const_cast<char *>(a.c_str()));
-		args.push_back(nullptr);
-		execv(args[0], args.data());
-		_exit(127);
+		exec_program(argv);
 	}
 	close(slave);
 	return t;

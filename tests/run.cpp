@@ -17,7 +17,6 @@ namespace {
 			     const int out[2], const int err[2],
 			     const std::vector<Redirect> &redirects)
 {
-	signal(SIGPIPE, SIG_DFL); // the tests ignore it; the child must not inherit that
 	dup2(in[0], 0);
 	dup2(out[1], 1);
 	dup2(err[1], 2);
@@ -32,12 +31,7 @@ namespace {
 		if (fd != r.fd)
 			close(fd);
 	}
-	std::vector<char *> args;
-	for (const std::string &a : argv)
-		args.push_back(const_cast<char *>(a.c_str()));
-	args.push_back(nullptr);
-	execv(args[0], args.data());
-	_exit(127);
+	exec_program(argv);
 }
 
 double now()
@@ -48,6 +42,17 @@ double now()
 }
 
 } // namespace
+
+void exec_program(const std::vector<std::string> &argv)
+{
+	signal(SIGPIPE, SIG_DFL); // the tests ignore it; the program must not inherit that
+	std::vector<char *> args;
+	for (const std::string &a : argv)
+		args.push_back(const_cast<char *>(a.c_str()));
+	args.push_back(nullptr);
+	execv(args[0], args.data());
+	_exit(127);
+}
 
 Outcome run(const std::vector<std::string> &argv, const std::string &input,
 	    const std::vector<Redirect> &redirects, int timeout_s)

@@ -26,6 +26,9 @@ struct Outcome {
 Outcome run(const std::vector<std::string> &argv, const std::string &input = {},
 	    const std::vector<Redirect> &redirects = {}, int timeout_s = 60);
 
+// In a child process: replaces it with the program argv names.
+[[noreturn]] void exec_program(const std::vector<std::string> &argv);
+
 // A new file in the test's temporary folder, holding contents.
 std::string temp_file(const std::string &contents, const std::string &name = "file");
 std::string read_file(const std::string &path);
