@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <regex>
 
 #include "run.h"
 
@@ -83,6 +84,13 @@ TEST(Greeter, WritesHelloWhateverTheArguments)
 		EXPECT_EQ(o.err, "");
 		EXPECT_EQ(o.status, 0);
 	}
+}
+
+// The greeting lives in a writable, external 15-byte array: "hello\n" and nine zero bytes.
+TEST(Greeter, KeepsItsGreetingInA15ByteArray)
+{
+	Outcome o = run({"/usr/bin/nm", "-S", "--defined-only", greeter});
+	EXPECT_TRUE(std::regex_search(o.out, std::regex("\n[0-9a-f]+ 0+f D mystr\n"))) << o.out;
 }
 
 TEST(Greeter, RedirectedToAFileWritesSixBytes)
