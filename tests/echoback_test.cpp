@@ -84,6 +84,19 @@ TEST(Echoback, FailsWhenTheEchoCannotBeWritten)
 	std::remove(path.c_str());
 }
 
+// A file-size limit cuts a write short; the rest goes out in another call, which then fails.
+TEST(Echoback, CompletesAShortWriteOrFails)
+{
+	std::string in = temp_file(std::string(2000, 'w'), "input");
+	std::string out = temp_file("", "output");
+	Outcome o = run({"/bin/bash", "-c", "trap '' XFSZ; ulimit -f 1; exec \"$0\" 1<\"$1\" 2>\"$2\"",
+			 echoback, in, out});
+	EXPECT_EQ(o.status, 1);
+	EXPECT_EQ(read_file(out), (prompt + std::string(2000, 'w')).substr(0, 1024));
+	std::remove(in.c_str());
+	std::remove(out.c_str());
+}
+
 // After the prompt, only reads of descriptor 1, writes of descriptor 2 and the exit.
 TEST(Echoback, MakesOneReadAndOneWriteAPiece)
 {
