@@ -5,6 +5,8 @@
 #include <stdint.h>
 #include <stdio.h>
 
+#include "divide.h"
+
 static constexpr char usage_text[] = "Usage: ./powlog <base> <exp>";
 static constexpr char announcement[] = "---> Optimization is set on.";
 static constexpr char power_format[] = "%llu^%llu is %llu\n";
@@ -91,30 +93,53 @@ static uint64_t power_kernel(uint64_t base, uint64_t exp)
 	return power;
 }
 
-// Inlined with base a constant 2, the division becomes a shift. The barrier on the quotient
-// keeps each step a step: the loop may not be folded into a count of leading zeros.
-[[gnu::always_inline]] static inline int log_steps(uint64_t power, uint64_t base)
+// One run of the logarithm kernel. The barrier on the quotient keeps each step a step: the
+// loop may not be folded into a count of leading zeros.
+template <typename Step>
+[[gnu::always_inline]] static inline int log_steps(uint64_t power, uint64_t base, Step step)
 {
 	int log = 0;
 	uint64_t quotient = power;
 	while (quotient >= base) {
-		quotient /= base;
+		quotient = step(quotient);
 		opaque(quotient);
 		log++;
 	}
 	return log;
 }
 
-static int log_kernel(uint64_t power, uint64_t base)
+template <typename Step>
+static int log_repeated(uint64_t power, uint64_t base, Step step)
 {
 	int log = 0;
 	for (int i = 0; i < repetitions; i++) {
 		uint64_t p = power;
 		opaque(p);
-		log = base == 2 ? log_steps(p, 2) : log_steps(p, base);
+		log = log_steps(p, base, step);
 		opaque(log);
 	}
 	return log;
+}
+
+// Each form of the division gets a loop of its own: the form is chosen once, not per step.
+static int log_kernel(uint64_t power, uint64_t base)
+{
+	if (base == 2) // a constant divisor: the division is a shift by one
+		return log_repeated(power, base, [](uint64_t q) { return q / 2; });
+	const divisor d = divisor_for(base);
+	const libdivide::libdivide_u64_t r = d.reciprocal;
+	switch (d.form) {
+	case division_form::shift:
+		return log_repeated(power, base,
+				    [r](uint64_t q) { return divide<division_form::shift>(q, r); });
+	case division_form::multiply:
+		return log_repeated(power, base,
+				    [r](uint64_t q) { return divide<division_form::multiply>(q, r); });
+	case division_form::multiply_add:
+		break;
+	}
+	return log_repeated(power, base,
+			    [r](uint64_t q) { return divide<division_form::multiply_add>(q, r); });
 }
 
 // Output that could not be written is a failure, not a success.

@@ -7,6 +7,7 @@
 #include <random>
 #include <regex>
 
+#include "divide.h"
 #include "run.h"
 
 namespace {
@@ -119,6 +120,36 @@ TEST(Powlog, OutputThatCannotBeWrittenIsAnError)
 		}
 }
 
+// The kernel's division step against the hardware's, at the numerators where a reciprocal is
+// most likely to be off by one.
+TEST(PowlogDivision, AgreesWithHardwareDivision)
+{
+	std::vector<uint64_t> bases;
+	for (uint64_t b = 3; b <= 65536; b++)
+		bases.push_back(b);
+	for (uint64_t b : std::initializer_list<uint64_t>{0xffffffff, 0x100000001, 0x7fffffffffffffff,
+			   0x8000000000000000, 0x8000000000000001, UINT64_MAX})
+		bases.push_back(b);
+	for (int k = 17; k < 63; k++)
+		bases.push_back(uint64_t{1} << k);
+	int failures = 0, seen[3] = {};
+	for (uint64_t b : bases) {
+		const divisor d = divisor_for(b);
+		seen[static_cast<int>(d.form)]++;
+		std::vector<uint64_t> numerators = {0, b - 1, b, UINT64_MAX};
+		for (uint64_t p = b; p <= UINT64_MAX / b; p *= b) {
+			numerators.push_back(p * b - 1);
+			numerators.push_back(p * b);
+		}
+		for (uint64_t n : numerators)
+			if (divide(n, d) != n / b && failures++ < 10)
+				ADD_FAILURE() << n << " / " << b << ": got " << divide(n, d);
+	}
+	EXPECT_EQ(failures, 0);
+	for (int form : seen)
+		EXPECT_GT(form, 0) << "a form of the division never ran";
+}
+
 // An independent model: strtol for the reading, 128-bit arithmetic for the power.
 __extension__ typedef unsigned __int128 wide;
 
@@ -224,6 +255,14 @@ TEST(Powlog, EveryRepetitionRuns)
 	const unsigned long long most = instructions({"2", "63"});
 	EXPECT_GE(most, none + 80000ULL * 63);
 	EXPECT_GE(none, usage_run + 80000ULL * 4);
+	// At least three instructions a step (multiply, compare, count) for the divisors that
+	// take a reciprocal, with and without its 65th bit.
+	for (const auto &[base, exp] : {std::pair<const char *, int>{"3", 40}, {"7", 22}}) {
+		const unsigned long long base_none = instructions({base, "0"});
+		EXPECT_GE(instructions({base, std::to_string(exp)}),
+			  base_none + 80000ULL * static_cast<unsigned>(exp) * 3)
+			<< "base " << base;
+	}
 }
 #endif
 
