@@ -1,14 +1,18 @@
-# A thin layer over the CMake presets. `make demo` and `make test` are all a fresh clone needs.
+# SPDX-License-Identifier: ISC
+# A thin layer over the CMake presets. `make demo` and `make test` are all a fresh clone needs:
+# each first installs the Debian packages it lacks (scripts/deps.sh).
 PREFIX ?= /usr/local
-BUILD := build/default
+BUILD := build/release
+DEPS := bash scripts/deps.sh
 
-.PHONY: all build demo test sanitize lint bench install package clean
+.PHONY: all build demo test sanitize lint bench install package dist clean
 
 all: build
 
 build:
-	cmake --preset default >/dev/null
-	cmake --build --preset default
+	@$(DEPS) build
+	cmake --preset release >/dev/null
+	cmake --build --preset release
 
 demo: build
 	@echo '$$ powlog 2 10'; $(BUILD)/powlog/powlog 2 10
@@ -18,21 +22,26 @@ demo: build
 	 printf 'a sample line\n' >$(BUILD)/sample; $(BUILD)/echoback/echoback 1<$(BUILD)/sample
 
 test:
+	@$(DEPS) test
 	cmake --workflow --preset default
 
 sanitize:
+	@$(DEPS) test
 	cmake --workflow --preset sanitize
 
 lint:
+	@$(DEPS) test lint
 	cmake --workflow --preset lint
 
 bench:
+	@$(DEPS) build
 	bash bench/run.sh
 
 install: build
 	cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 package: build
+	@$(DEPS) package
 	cd $(BUILD) && cpack -G DEB
 
 clean:
