@@ -2,8 +2,10 @@
 // to the same base, each computed 80000 times over.
 
 #include <err.h>
+#include <errno.h>
 #include <stdint.h>
 #include <stdio.h>
+#include <string.h>
 
 #include "divide.h"
 
@@ -11,6 +13,8 @@ static constexpr char usage_text[] = "Usage: ./powlog <base> <exp>";
 static constexpr char announcement[] = "---> Optimization is set on.";
 static constexpr char power_format[] = "%llu^%llu is %llu\n";
 static constexpr char log_format[] = "%llu log %llu is %i\n";
+
+static char progname[] = "powlog";
 
 static constexpr int repetitions = 80000;
 
@@ -22,18 +26,29 @@ static inline void opaque(T &v)
 	asm volatile("" : "+r"(v));
 }
 
+static const char *skip_blanks(const char *s)
+{
+	while (*s == ' ' || (*s >= '\t' && *s <= '\r'))
+		s++;
+	return s;
+}
+
+static bool is_digit(char c)
+{
+	return c >= '0' && c <= '9';
+}
+
 // Reads a number the way atoi does (leading white space, a sign, decimal digits up to the
 // first other character, 0 when there are none), but says so when it falls outside int32_t,
 // where atoi's result is undefined.
 static bool read_int32(const char *s, int64_t *value)
 {
-	while (*s == ' ' || (*s >= '\t' && *s <= '\r'))
-		s++;
+	s = skip_blanks(s);
 	bool negative = *s == '-';
 	if (*s == '-' || *s == '+')
 		s++;
 	int64_t v = 0;
-	for (; *s >= '0' && *s <= '9'; s++) {
+	for (; is_digit(*s); s++) {
 		v = v * 10 + (*s - '0');
 		if (v > -static_cast<int64_t>(INT32_MIN))
 			return false;
@@ -45,11 +60,43 @@ static bool read_int32(const char *s, int64_t *value)
 	return true;
 }
 
+// Whether atoi would find any digits in s.
+static bool has_digits(const char *s)
+{
+	s = skip_blanks(s);
+	if (*s == '-' || *s == '+')
+		s++;
+	return is_digit(*s);
+}
+
+// The number in s as it was read, for a message: its sign and digits, never any other byte, so
+// that the message stays one line whatever the argument holds; cut short when it is long.
+static const char *number_text(const char *s)
+{
+	static constexpr int most_digits = 20;
+	static char text[1 + most_digits + sizeof "..."];
+	char *t = text;
+	s = skip_blanks(s);
+	if (*s == '-' || *s == '+')
+		*t++ = *s++;
+	while (s[0] == '0' && is_digit(s[1]))
+		s++;
+	for (int n = 0; is_digit(*s); n++, s++) {
+		if (n == most_digits) {
+			memcpy(t, "...", sizeof "...");
+			return text;
+		}
+		*t++ = *s;
+	}
+	*t = '\0';
+	return text;
+}
+
 static int64_t number_arg(const char *arg)
 {
 	int64_t v = 0;
 	if (!read_int32(arg, &v))
-		errx(1, "number out of range: %s", arg);
+		errx(1, "number out of range: %s", number_text(arg));
 	return v;
 }
 
@@ -152,10 +199,14 @@ static int finish()
 
 int main(int argc, char *argv[])
 {
+	// Messages begin with the program's own name, whatever name it was started under.
+	program_invocation_short_name = progname;
 	if (argc <= 2) {
 		puts(usage_text);
 		return finish();
 	}
+	if (!has_digits(argv[1]))
+		errx(1, "base is not a number");
 	auto base = static_cast<uint64_t>(number_arg(argv[1]));
 	int64_t exp = number_arg(argv[2]);
 	check(base, exp);

@@ -50,6 +50,11 @@ TEST(Io, ReadIntTakesStrtolBaseZeroSyntax)
 		{{}, "abc", "0:99 abc", ""},
 		{{}, "", "-1:99 ", ""},
 		{{}, "1 -2 0X10 077 z", "1:1 1:-2 1:16 1:63 0:99 z", ""},
+		// Outside int32_t: refused, the cell untouched, the digits consumed.
+		{{}, "2147483647 -2147483648 0x7fffffff", "1:2147483647 1:-2147483648 1:2147483647 -1:99 ", ""},
+		{{}, "2147483648 -2147483649 0x80000000 7", "0:99! 0:99! 0:99! 1:7 -1:99 ", ""},
+		{{}, "99999999999999999999999 -0xffffffffffffffffff 5;", "0:99! 0:99! 1:5 0:99 ;", ""},
+		{{}, "0xg", "1:0 0:99 g", ""},
 	};
 	for (const Case &c : cases) {
 		Outcome o = run({probe, "read"}, c.input);
@@ -108,11 +113,15 @@ TEST(Greeter, OutputThatCannotBeWrittenIsAnError)
 		{{1, "/dev/full", O_WRONLY}, "No space left on device"},
 		{{1, ""}, "Bad file descriptor"},
 	};
-	for (const auto &[redirect, reason] : sinks) {
-		Outcome o = run({greeter}, {}, {redirect});
-		EXPECT_EQ(o.err, "greeter: write error: " + reason + "\n");
-		EXPECT_EQ(o.status, 1);
-	}
+	// Started under another name, it still names itself.
+	const std::vector<std::string> starts[] = {
+		{greeter}, {"/bin/bash", "-c", "exec -a renamed \"$0\"", greeter}};
+	for (const auto &argv : starts)
+		for (const auto &[redirect, reason] : sinks) {
+			Outcome o = run(argv, {}, {redirect});
+			EXPECT_EQ(o.err, "greeter: write error: " + reason + "\n");
+			EXPECT_EQ(o.status, 1);
+		}
 }
 
 #ifndef CONBITS_SANITIZED

@@ -83,8 +83,10 @@ TEST(Powlog, CasesWithNoAnswerFailBeforeWritingAnything)
 	const Case cases[] = {
 		{{"0", "5"}, "base 0 has no logarithm"},
 		{{"1", "5"}, "base 1 has no logarithm"},
-		{{"abc", "3"}, "base 0 has no logarithm"},
-		{{"", "3"}, "base 0 has no logarithm"},
+		{{"abc", "3"}, "base is not a number"},
+		{{"", "3"}, "base is not a number"},
+		{{"x2", "3"}, "base is not a number"},
+		{{" -", "3"}, "base is not a number"},
 		{{"2", "-1"}, "exponent -1 is negative"},
 		{{"3", "-2147483648"}, "exponent -2147483648 is negative"},
 		{{"2", "64"}, "2^64 does not fit in 64 bits"},
@@ -95,7 +97,11 @@ TEST(Powlog, CasesWithNoAnswerFailBeforeWritingAnything)
 		{{"99999999999", "1"}, "number out of range: 99999999999"},
 		{{"2", "2147483648"}, "number out of range: 2147483648"},
 		{{"-2147483649", "1"}, "number out of range: -2147483649"},
-		{{"2", "99999999999999999999999x"}, "number out of range: 99999999999999999999999x"},
+		// Only the sign and the digits read, cut short: never a raw byte, never two lines.
+		{{"2", "99999999999999999999999x"}, "number out of range: 99999999999999999999..."},
+		{{"99999999999\nsecond line", "1"}, "number out of range: 99999999999"},
+		{{"2", "-0099999999999\x1b[2J"}, "number out of range: -99999999999"},
+		{{"+" + std::string(10000, '7'), "1"}, "number out of range: +77777777777777777777..."},
 	};
 	for (const Case &c : cases) {
 		Outcome o = powlog_with(c.args);
@@ -103,6 +109,8 @@ TEST(Powlog, CasesWithNoAnswerFailBeforeWritingAnything)
 		EXPECT_EQ(o.out, "");
 		EXPECT_EQ(o.status, 1);
 	}
+	Outcome renamed = run({"/bin/bash", "-c", "exec -a renamed \"$0\" 0 1", powlog});
+	EXPECT_EQ(renamed.err, "powlog: base 0 has no logarithm\n");
 }
 
 TEST(Powlog, OutputThatCannotBeWrittenIsAnError)
