@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <poll.h>
+#include <fcntl.h>
 #include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -9,6 +10,7 @@
 #include <utmp.h>
 
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <regex>
 
@@ -58,19 +60,89 @@ TEST(Echoback, LeavesStandardInputAlone)
 TEST(Echoback, FailsWhenDescriptorOneCannotBeRead)
 {
 	std::string path = temp_file("", "stdout");
-	const Redirect not_readable[] = {{1, path, O_WRONLY}, {1, ""}};
-	for (const Redirect &r : not_readable) {
+	const std::pair<Redirect, std::string> not_readable[] = {
+		{{1, path, O_WRONLY}, "not open for reading"},
+		{{1, ""}, "not open for reading"},
+		{{1, "/", O_RDONLY}, "is a directory"},
+	};
+	for (const auto &[r, reason] : not_readable) {
 		Outcome o = run({echoback}, "typed\n", {r}, 10);
 		EXPECT_FALSE(o.timed_out);
-		EXPECT_EQ(o.err, prompt + "echoback: cannot read descriptor 1\n");
+		EXPECT_EQ(o.err, prompt + "\nechoback: cannot read descriptor 1: " + reason + "\n");
 		EXPECT_EQ(o.status, 1);
 	}
 	EXPECT_EQ(read_file(path), "");
 	std::remove(path.c_str());
 	// Standard output a pipe: descriptor 1 is its write end.
 	Outcome piped = run({echoback}, {}, {}, 10);
-	EXPECT_EQ(piped.err, prompt + "echoback: cannot read descriptor 1\n");
+	EXPECT_EQ(piped.err, prompt + "\nechoback: cannot read descriptor 1: not open for reading\n");
 	EXPECT_EQ(piped.status, 1);
+}
+
+// echoback with descriptor fd the non-blocking end of a pipe, and the other of descriptors 1
+// and 2 on path. Gives the test's end of the pipe.
+int start_on_nonblocking_pipe(pid_t *pid, int fd, const std::string &path)
+{
+	int p[2];
+	if (pipe2(p, O_CLOEXEC) != 0)
+		return -1;
+	const int theirs = fd == 1 ? p[0] : p[1], ours = fd == 1 ? p[1] : p[0];
+	fcntl(theirs, F_SETFL, O_NONBLOCK);
+	*pid = fork();
+	if (*pid == 0) {
+		int other = open(path.c_str(), fd == 1 ? O_WRONLY | O_TRUNC : O_RDONLY);
+		if (dup2(theirs, fd) < 0 || other < 0 || dup2(other, 3 - fd) < 0)
+			_exit(126);
+		exec_program({echoback});
+	}
+	close(theirs);
+	return ours;
+}
+
+int exit_status(pid_t pid)
+{
+	int status = 0;
+	waitpid(pid, &status, 0);
+	return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Not ready is not a failure: a non-blocking descriptor is waited for, and nothing is lost.
+TEST(Echoback, WaitsForANonBlockingDescriptorOneFedSlowly)
+{
+	signal(SIGPIPE, SIG_IGN); // a reader that is gone shows as a failed write
+	std::string out = temp_file("", "output");
+	pid_t pid = -1;
+	int feed = start_on_nonblocking_pipe(&pid, 1, out);
+	ASSERT_GE(feed, 0);
+	for (const char *piece : {"slow", "ly fed\n", "to the end"}) {
+		usleep(100000);
+		EXPECT_EQ(write(feed, piece, strlen(piece)), static_cast<ssize_t>(strlen(piece)));
+	}
+	close(feed);
+	EXPECT_EQ(exit_status(pid), 0);
+	EXPECT_EQ(read_file(out), prompt + "slowly fed\nto the end");
+	std::remove(out.c_str());
+}
+
+TEST(Echoback, WaitsForANonBlockingDescriptorTwoReadSlowly)
+{
+	std::string bytes(size_t{1} << 20, 'm');
+	std::string in = temp_file(bytes, "input");
+	pid_t pid = -1;
+	int drain = start_on_nonblocking_pipe(&pid, 2, in);
+	ASSERT_GE(drain, 0);
+	usleep(200000); // long enough to fill the pipe
+	std::string got;
+	char buf[4096];
+	for (ssize_t n = read(drain, buf, sizeof buf); n > 0; n = read(drain, buf, sizeof buf)) {
+		got.append(buf, static_cast<size_t>(n));
+		if (got.size() % 65536 < sizeof buf)
+			usleep(10000);
+	}
+	close(drain);
+	EXPECT_EQ(exit_status(pid), 0);
+	EXPECT_TRUE(got == prompt + bytes) << got.size() << " bytes of " << prompt.size() + bytes.size();
+	std::remove(in.c_str());
 }
 
 TEST(Echoback, FailsWhenTheEchoCannotBeWritten)
