@@ -5,6 +5,7 @@
 #define CONBITS_IO_H
 
 #include <stdint.h>
+#include <stdio.h> /* EOF, which read_int returns */
 
 #ifdef __cplusplus
 extern "C" {
@@ -21,8 +22,9 @@ int print_nl(void);
 int print_int(int32_t value);
 
 /* Reads one integer from standard input with scanf's %i (0x for hexadecimal, a leading 0 for
- * octal) into *cell, which is left alone when no number can be read. Returns scanf's result:
- * 1, 0 when the input is not a number, EOF at the end of input. */
+ * octal) into *cell, which is left alone when no number is stored. Returns 1 when it stored
+ * one; 0 when the input is not a number, or, with errno set to ERANGE, when the number is
+ * outside int32_t (its characters are consumed); EOF at the end of input. */
 int read_int(int32_t *cell);
 
 #ifdef __cplusplus

@@ -10,6 +10,7 @@ cmake -S "$(dirname "$0")/consumer" -B "$work" -G Ninja -DCMAKE_PREFIX_PATH="$pr
 	>"$work.log" 2>&1 && cmake --build "$work" >>"$work.log" 2>&1 ||
 	{ cat "$work.log" >&2; fail "the consumer project did not build"; }
 
-expect_eq "C caller" "$(printf '21 0x10 -4' | "$work/from_c")" "$(printf '42\n32\n-8')"
+expect_eq "C caller" "$(printf '21 0x1A 010 -4' | "$work/from_c"; echo "status $?")" \
+	"$(printf '21\n26\n8\n-4\nstatus 0')"
 expect_eq "C++ caller" "$("$work/from_cpp")" "from C++: -7"
 finish

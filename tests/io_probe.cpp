@@ -1,5 +1,6 @@
 // Drives the io routines through the real standard streams, one scenario per run; reports
 // the routines' return values on standard error.
+#include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -17,12 +18,15 @@ int main(int argc, char *argv[])
 	} else if (strcmp(what, "nl") == 0) {
 		fprintf(stderr, "%d", print_nl());
 	} else if (strcmp(what, "read") == 0) {
-		// Each read into a cell holding 99, until one fails; then what is left unread.
-		int result = 1;
-		while (result == 1) {
+		// Each read into a cell holding 99, until one fails other than by a number out of
+		// range (marked !); then what is left unread.
+		for (bool again = true; again;) {
 			int32_t cell = 99;
-			result = read_int(&cell);
-			printf("%d:%d ", result, cell);
+			errno = 0;
+			int result = read_int(&cell);
+			bool out_of_range = errno == ERANGE;
+			printf("%d:%d%s ", result, cell, out_of_range ? "!" : "");
+			again = result == 1 || out_of_range;
 		}
 		for (int c = getchar(); c != EOF; c = getchar())
 			putchar(c);

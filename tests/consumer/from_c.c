@@ -3,9 +3,10 @@
 int main(void)
 {
 	int32_t n = 0;
-	while (read_int(&n) == 1) {
-		print_int(n * 2);
+	int result;
+	while ((result = read_int(&n)) == 1) { /* %i: 0x1A is 26, 010 is 8 */
+		print_int(n);
 		print_nl();
 	}
-	return 0;
+	return result == EOF ? 0 : 1; /* 1: not a number, or out of range */
 }
