@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: ISC
 // powlog as one would first write it, for comparison only: no specialised division.
 #include <stdint.h>
 #include <stdio.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: ISC
 // proctime RUNS -- COMMAND... [-- COMMAND...]: runs the commands in turn, RUNS rounds, and
 // prints the median wall-clock time of each whole process in milliseconds, one per line.
 #include <fcntl.h>

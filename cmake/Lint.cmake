@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: ISC
 # Lint while compiling: clang-tidy with the checks in .clang-tidy, and cppcheck; every finding
 # fails the build.
 find_program(CLANG_TIDY NAMES clang-tidy REQUIRED)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: ISC
 // greeter: says hello through the io routines.
 
 #include <err.h>

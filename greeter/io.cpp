@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: ISC
 #include "io.h"
 
 #include <errno.h>

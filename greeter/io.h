@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: ISC */
 /* Console routines: one call each to the C library's buffered streams, so output written
  * through them and output the caller writes itself come out in program order.
  * Usable from C and from C++. */

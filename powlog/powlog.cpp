@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: ISC
 // powlog: a power, computed by a single shift when the base is 2, and its integer logarithm
 // to the same base, each computed 80000 times over.
 

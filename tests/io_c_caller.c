@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: ISC */
 /* A C module calling the io routines: reads one integer, writes it back doubled. */
 #include "io.h"
 

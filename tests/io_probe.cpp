@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: ISC
 // Drives the io routines through the real standard streams, one scenario per run; reports
 // the routines' return values on standard error.
 #include <errno.h>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: ISC
 # Helpers for the shell tests: each check names what it expected.
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: ISC
 # manpages_test.sh PAGE...: every page renders with no warning from groff or man.
 set -u
 . "$(dirname "$0")/lib.sh"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: ISC
 #include "run.h"
 
 #include <poll.h>

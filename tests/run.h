@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: ISC */
 // Runs a program as a subprocess and collects what it wrote, for end-to-end tests.
 #pragma once
 

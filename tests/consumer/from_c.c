@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: ISC */
 #include <conbits/io.h>
 
 int main(void)

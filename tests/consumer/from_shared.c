@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: ISC */
 /* A shared object built over the static io library: it must be position-independent. */
 #include <conbits/io.h>
 
