@@ -40,9 +40,17 @@ bench:
 install: build
 	cmake --install $(BUILD) --prefix "$(PREFIX)"
 
-package: build
+package:
 	@$(DEPS) package
-	cd $(BUILD) && cpack -G DEB
+	cmake --preset package >/dev/null
+	cmake --build --preset package
+	@# The .deb's ar headers keep the modes of cpack's temporary files, which follow the umask.
+	cd build/package && umask 022 && cpack -G DEB
+
+dist:
+	@$(DEPS) build
+	cmake --preset release >/dev/null
+	cmake --build --preset release --target dist
 
 clean:
 	rm -rf build

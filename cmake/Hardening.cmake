@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: ISC
 # Compiler settings shared by every target of the project.
 
 set(CONBITS_WARNINGS
@@ -11,27 +12,53 @@ if(CONBITS_SANITIZE)
   add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
 endif()
 
+# Position-independent executables, linked as such.
+set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+include(CheckPIESupported)
+check_pie_supported()
+
+# Hardening as Debian's build flags give it. Fortification needs the optimiser.
+set(CONBITS_HARDENING
+  -fstack-protector-strong -fstack-clash-protection -fcf-protection
+  $<$<NOT:$<CONFIG:Debug>>:-D_FORTIFY_SOURCE=2>)
+# The same bytes whatever folder the tree was built in.
+set(CONBITS_REPRODUCIBLE -ffile-prefix-map=${PROJECT_SOURCE_DIR}/=)
+
 # The programs and the io library: C++ without its runtime. No exceptions, no RTTI, and only
 # libc at run time, so a program starts as fast as one written in C.
 function(conbits_harden target)
-  target_compile_options(${target} PRIVATE ${CONBITS_WARNINGS}
-    $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>)
+  target_compile_options(${target} PRIVATE ${CONBITS_WARNINGS} ${CONBITS_HARDENING}
+    ${CONBITS_REPRODUCIBLE} $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>)
 endfunction()
 
 function(conbits_program target)
   conbits_harden(${target})
   # g++ links libstdc++ and libm whether or not they are used; keep only what is referenced.
-  target_link_options(${target} PRIVATE -Wl,--as-needed)
-  install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  target_link_options(${target} PRIVATE -Wl,--as-needed -Wl,-z,relro,-z,now)
+  install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT programs)
 endfunction()
 
-# Man pages are installed gzipped, as Debian ships them.
-function(conbits_man_page page section)
-  get_filename_component(name ${page} NAME)
-  set(gz ${CMAKE_CURRENT_BINARY_DIR}/${name}.gz)
+# A file made at build time by gzip -9n, as Debian ships man pages and changelogs.
+function(conbits_gzip source gz)
   add_custom_command(OUTPUT ${gz}
-    COMMAND gzip -9 -n -c ${CMAKE_CURRENT_SOURCE_DIR}/${page} > ${gz}
-    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${page} VERBATIM)
-  add_custom_target(man_${name} ALL DEPENDS ${gz})
-  install(FILES ${gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
+    COMMAND gzip -9 -n -c ${source} > ${gz}
+    DEPENDS ${source} VERBATIM)
+  file(RELATIVE_PATH target ${PROJECT_BINARY_DIR} ${gz})
+  string(MAKE_C_IDENTIFIER ${target} target)
+  add_custom_target(gz_${target} ALL DEPENDS ${gz})
+endfunction()
+
+# conbits_man_page(PAGE SECTION COMPONENT [ALIAS...]): installs the page gzipped, and for each
+# alias a page that sources it, so that `man SECTION ALIAS` finds it.
+function(conbits_man_page page section component)
+  get_filename_component(name ${page} NAME)
+  set(dir ${CMAKE_INSTALL_MANDIR}/man${section})
+  conbits_gzip(${CMAKE_CURRENT_SOURCE_DIR}/${page} ${CMAKE_CURRENT_BINARY_DIR}/${name}.gz)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${name}.gz DESTINATION ${dir} COMPONENT ${component})
+  foreach(alias IN LISTS ARGN)
+    set(source ${CMAKE_CURRENT_BINARY_DIR}/${alias}.${section})
+    file(WRITE ${source} ".so man${section}/${name}\n")
+    conbits_gzip(${source} ${source}.gz)
+    install(FILES ${source}.gz DESTINATION ${dir} COMPONENT ${component})
+  endforeach()
 endfunction()

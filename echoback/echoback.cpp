@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: ISC
 // echoback: writes a prompt, then echoes each piece read until a read returns nothing.
 // Every read, write and the exit are single system calls, made here with the syscall
 // instruction: nothing is buffered in the process.
@@ -62,10 +63,12 @@ static long syscall3(long number, uintptr_t a, uintptr_t b, uintptr_t c)
 // when even the wait fails.
 static bool wait_for(int fd, short events)
 {
-	pollfd p = {fd, events, 0};
+	static pollfd waiting; // static, as every buffer here: nothing on the stack to guard
+	waiting = {fd, events, 0};
 	long n = 0;
 	do
-		n = syscall3(sys_poll, reinterpret_cast<uintptr_t>(&p), 1, static_cast<uintptr_t>(-1));
+		n = syscall3(sys_poll, reinterpret_cast<uintptr_t>(&waiting), 1,
+			     static_cast<uintptr_t>(-1));
 	while (n == -EINTR);
 	return n > 0;
 }
@@ -102,16 +105,15 @@ static char *append(char *to, const char *text)
 	return to;
 }
 
+// Written in place, from the last digit back.
 static char *append_number(char *to, int n)
 {
-	char digits[12];
-	int i = 0;
-	do
-		digits[i++] = static_cast<char>('0' + n % 10);
-	while ((n /= 10) != 0);
-	while (i > 0)
-		*to++ = digits[--i];
-	return to;
+	int digits = 1;
+	for (int rest = n; rest >= 10; rest /= 10)
+		digits++;
+	for (char *d = to + digits; d != to; n /= 10)
+		*--d = static_cast<char>('0' + n % 10);
+	return to + digits;
 }
 
 // Says why on a line of its own, since what was written before may not end one; an error

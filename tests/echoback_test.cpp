@@ -316,6 +316,11 @@ TEST(EchobackOnATerminal, LongLineComesBackInPiecesOf35)
 TEST(Echoback, DependsOnLibcAlone)
 {
 	EXPECT_EQ(needed_libraries(echoback), std::vector<std::string>{"libc.so.6"});
+	// And of libc only the start-up: hardening must not bring in a stack-guard call.
+	Outcome o = run({"/usr/bin/nm", "-D", "--undefined-only", echoback});
+	EXPECT_TRUE(std::regex_match(o.out, std::regex("( +w [^\n]+\n)* +U __libc_start_main@[^\n]+\n"
+						       "( +w [^\n]+\n)*")))
+		<< o.out;
 }
 #endif
 
