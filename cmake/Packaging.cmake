@@ -46,13 +46,10 @@ ${licence}
 ")
 set(changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
 conbits_gzip(${PROJECT_SOURCE_DIR}/cmake/changelog ${changelog})
-foreach(component_package IN ITEMS programs:conbits dev:libconbits-io-dev)
-  string(REPLACE ":" ";" pair ${component_package})
-  list(GET pair 0 component)
-  list(GET pair 1 package)
-  install(FILES ${copyright} ${changelog}
-    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package} COMPONENT ${component})
-endforeach()
+install(FILES ${copyright} ${changelog}
+  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/conbits COMPONENT programs)
+install(FILES ${copyright} ${changelog}
+  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/libconbits-io-dev COMPONENT dev)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME conbits)
