@@ -29,7 +29,12 @@ int print_int(int32_t value)
 int read_int(int32_t *cell)
 {
 	int64_t wide = 0;
+	// scanf converts the digits it has even when a read then fails: a number cut short by a
+	// failed read is no number. An error the caller left set cannot be told apart, and stays.
+	const bool failed_before = ferror(stdin) != 0;
 	int result = scanf(wide_int_format, &wide);
+	if (!failed_before && ferror(stdin) != 0)
+		return EOF;
 	if (result != 1)
 		return result;
 	if (wide < INT32_MIN || wide > INT32_MAX) {

@@ -13,7 +13,8 @@ extern "C" {
 #endif
 
 /* Writes text to standard output as it stands: no newline added, '%' not a conversion.
- * Returns printf's result. */
+ * Returns printf's result: for a text longer than INT_MAX it is -1 with errno EOVERFLOW,
+ * though the text was written and ferror(stdout) is 0. */
 int print_string(const char *text);
 
 /* Writes one newline. Returns putchar's result. */
@@ -25,7 +26,9 @@ int print_int(int32_t value);
 /* Reads one integer from standard input with scanf's %i (0x for hexadecimal, a leading 0 for
  * octal) into *cell, which is left alone when no number is stored. Returns 1 when it stored
  * one; 0 when the input is not a number, or, with errno set to ERANGE, when the number is
- * outside int32_t (its characters are consumed); EOF at the end of input. */
+ * outside int32_t (its characters are consumed); EOF at the end of input, and when a read
+ * fails during the call, even after some digits (errno is the read's; an error indicator that
+ * stdin already had set hides a new one). */
 int read_int(int32_t *cell);
 
 #ifdef __cplusplus

@@ -11,6 +11,7 @@
 #include <utmp.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <regex>
@@ -80,31 +81,37 @@ TEST(Echoback, FailsWhenDescriptorOneCannotBeRead)
 	EXPECT_EQ(piped.status, 1);
 }
 
+// Every end is the whole process's, even with a thread that another library started.
+TEST(Echoback, EndsWithEveryThread)
+{
+	std::string in = temp_file("abc\n", "input");
+	const struct {
+		std::vector<Redirect> redirects;
+		int status;
+		std::string err;
+	} ends[] = {
+		{{{1, in, O_RDONLY}}, 0, prompt + "abc\n"},
+		{{{1, in, O_WRONLY}}, 1, prompt + "\nechoback: cannot read descriptor 1: not open for reading\n"},
+		{{{1, in, O_RDONLY}, {2, "/dev/full", O_WRONLY}}, 1, ""},
+	};
+	setenv("LD_PRELOAD", THREAD_PRELOAD_PATH, 1);
+	setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1); // the library comes before its runtime
+	for (const auto &e : ends) {
+		Outcome o = run({echoback}, {}, e.redirects, 10);
+		EXPECT_FALSE(o.timed_out);
+		EXPECT_EQ(o.status, e.status);
+		EXPECT_EQ(o.err, e.err);
+	}
+	unsetenv("LD_PRELOAD");
+	unsetenv("ASAN_OPTIONS");
+	std::remove(in.c_str());
+}
+
 // echoback with descriptor fd the non-blocking end of a pipe, and the other of descriptors 1
 // and 2 on path. Gives the test's end of the pipe.
 int start_on_nonblocking_pipe(pid_t *pid, int fd, const std::string &path)
 {
-	int p[2];
-	if (pipe2(p, O_CLOEXEC) != 0)
-		return -1;
-	const int theirs = fd == 1 ? p[0] : p[1], ours = fd == 1 ? p[1] : p[0];
-	fcntl(theirs, F_SETFL, O_NONBLOCK);
-	*pid = fork();
-	if (*pid == 0) {
-		int other = open(path.c_str(), fd == 1 ? O_WRONLY | O_TRUNC : O_RDONLY);
-		if (dup2(theirs, fd) < 0 || other < 0 || dup2(other, 3 - fd) < 0)
-			_exit(126);
-		exec_program({echoback});
-	}
-	close(theirs);
-	return ours;
-}
-
-int exit_status(pid_t pid)
-{
-	int status = 0;
-	waitpid(pid, &status, 0);
-	return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+	return start_on_pipe(pid, {echoback}, fd, {{3 - fd, path, fd == 1 ? O_WRONLY | O_TRUNC : O_RDONLY}});
 }
 
 // Not ready is not a failure: a non-blocking descriptor is waited for, and nothing is lost.
@@ -120,8 +127,27 @@ TEST(Echoback, WaitsForANonBlockingDescriptorOneFedSlowly)
 		EXPECT_EQ(write(feed, piece, strlen(piece)), static_cast<ssize_t>(strlen(piece)));
 	}
 	close(feed);
-	EXPECT_EQ(exit_status(pid), 0);
+	EXPECT_EQ(child_status(pid), 0);
 	EXPECT_EQ(read_file(out), prompt + "slowly fed\nto the end");
+	std::remove(out.c_str());
+}
+
+// A wait that fails is named as such, not as the read that would block.
+TEST(Echoback, SaysWhyTheWaitFailed)
+{
+	std::string out = temp_file("", "output");
+	pid_t pid = -1;
+	int feed = start_on_nonblocking_pipe(&pid, 1, out);
+	ASSERT_GE(feed, 0);
+	for (int waited = 0; read_file(out) != prompt && waited < 100; waited++)
+		usleep(50000);
+	// poll refuses more descriptors than the process may hold.
+	Outcome limited = run({"/usr/bin/prlimit", "--pid", std::to_string(pid), "--nofile=0"});
+	EXPECT_EQ(limited.status, 0) << limited.err;
+	EXPECT_EQ(write(feed, "x\n", 2), 2);
+	EXPECT_EQ(child_status(pid), 1);
+	close(feed);
+	EXPECT_EQ(read_file(out), prompt + "x\nechoback: cannot wait for descriptor 1: invalid argument\n");
 	std::remove(out.c_str());
 }
 
@@ -141,7 +167,7 @@ TEST(Echoback, WaitsForANonBlockingDescriptorTwoReadSlowly)
 			usleep(10000);
 	}
 	close(drain);
-	EXPECT_EQ(exit_status(pid), 0);
+	EXPECT_EQ(child_status(pid), 0);
 	EXPECT_TRUE(got == prompt + bytes) << got.size() << " bytes of " << prompt.size() + bytes.size();
 	std::remove(in.c_str());
 }
@@ -170,7 +196,8 @@ TEST(Echoback, CompletesAShortWriteOrFails)
 	std::remove(out.c_str());
 }
 
-// After the prompt, only reads of descriptor 1, writes of descriptor 2 and the exit.
+// Confinement, the prompt, then only reads of descriptor 1, writes of descriptor 2 and the
+// exit of the whole process.
 TEST(Echoback, MakesOneReadAndOneWriteAPiece)
 {
 	if (!have_program("strace"))
@@ -179,9 +206,9 @@ TEST(Echoback, MakesOneReadAndOneWriteAPiece)
 	Outcome o = echoback_reading(std::string(100, 'z'), {"/usr/bin/strace", "-o", trace});
 	ASSERT_EQ(o.status, 0) << o.err;
 	std::string calls = read_file(trace);
-	size_t start = calls.find("write(2, \"Enter text.");
+	size_t start = calls.rfind("\nprctl(PR_SET_NO_NEW_PRIVS");
 	ASSERT_NE(start, std::string::npos) << calls;
-	calls = calls.substr(calls.find('\n', start) + 1);
+	calls = calls.substr(start + 1);
 #ifdef CONBITS_SANITIZED
 	// AddressSanitizer looks up the signal stack before a call that does not return.
 	calls = std::regex_replace(calls, std::regex("sigaltstack\\(.*\n"), "");
@@ -190,10 +217,13 @@ TEST(Echoback, MakesOneReadAndOneWriteAPiece)
 	const std::string piece = "read\\(1, \"z{32}\"\\.\\.\\., 35\\) += 35\n"
 				  "write\\(2, \"z{32}\"\\.\\.\\., 35\\) += 35\n";
 	EXPECT_TRUE(std::regex_match(
-		calls, std::regex(piece + piece + "read\\(1, \"z{30}\", 35\\) += 30\n"
+		calls, std::regex("prctl\\(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0\\) += 0\n"
+				  "seccomp\\(SECCOMP_SET_MODE_FILTER, 0, \\{len=[0-9]+, filter=0x[0-9a-f]+\\}\\) += 0\n"
+				  "write\\(2, \"Enter text\\. Press 'Ctrl-D' when \"\\.\\.\\., 38\\) += 38\n" +
+				  piece + piece + "read\\(1, \"z{30}\", 35\\) += 30\n"
 			"write\\(2, \"z{30}\", 30\\) += 30\n"
 			"read\\(1, \"\", 35\\) += 0\n"
-			"exit\\(0\\) += \\?\n"
+			"exit_group\\(0\\) += \\?\n"
 			"\\+\\+\\+ exited with 0 \\+\\+\\+\n")))
 		<< calls;
 	std::remove(trace.c_str());
@@ -286,10 +316,21 @@ TEST(EchobackOnATerminal, CtrlDSendsAPartLineAndThenEnds)
 	EXPECT_EQ(end_status(t), 0);
 }
 
+std::string proc_status_line(pid_t pid, const std::string &field)
+{
+	std::string status = read_file("/proc/" + std::to_string(pid) + "/status");
+	size_t at = status.find("\n" + field + ":");
+	return at == std::string::npos ? "" : status.substr(at + 1, status.find('\n', at + 1) - at - 1);
+}
+
 TEST(EchobackOnATerminal, CtrlDAtTheStartEnds)
 {
 	Tty t = start_on_tty({echoback});
 	ASSERT_GT(t.pid, 0);
+	EXPECT_TRUE(type_and_see(t, "", prompt));
+	// Confined before the prompt: no new privileges, and a filter on its system calls.
+	EXPECT_EQ(proc_status_line(t.pid, "NoNewPrivs"), "NoNewPrivs:\t1");
+	EXPECT_EQ(proc_status_line(t.pid, "Seccomp"), "Seccomp:\t2");
 	EXPECT_TRUE(type_and_see(t, "\x04", prompt));
 	EXPECT_EQ(end_status(t), 0);
 	EXPECT_EQ(t.seen, prompt);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: ISC
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <regex>
 
@@ -62,6 +64,21 @@ TEST(Io, ReadIntTakesStrtolBaseZeroSyntax)
 		EXPECT_EQ(o.out, c.out) << "input [" << c.input << "]";
 		EXPECT_EQ(o.status, 0);
 	}
+}
+
+// A read that fails in the middle of a number gives no number: the digits before it are not one.
+TEST(Io, ReadIntTakesAFailedReadForTheEnd)
+{
+	std::string out = temp_file("", "output");
+	pid_t pid = -1;
+	int feed = start_on_pipe(&pid, {probe, "read"}, 0, {{1, out, O_WRONLY | O_TRUNC}});
+	ASSERT_GE(feed, 0);
+	// The writer stays open, so the read after the digits finds nothing yet: EAGAIN.
+	EXPECT_EQ(write(feed, "12", 2), 2);
+	EXPECT_EQ(child_status(pid), 0);
+	close(feed);
+	EXPECT_EQ(read_file(out), "-1:99EAGAIN ");
+	std::remove(out.c_str());
 }
 
 TEST(Io, CallableFromC)

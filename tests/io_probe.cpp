@@ -20,13 +20,16 @@ int main(int argc, char *argv[])
 		fprintf(stderr, "%d", print_nl());
 	} else if (strcmp(what, "read") == 0) {
 		// Each read into a cell holding 99, until one fails other than by a number out of
-		// range (marked !); then what is left unread.
+		// range (marked !); then what is left unread. A read error shows its errno's name.
 		for (bool again = true; again;) {
 			int32_t cell = 99;
 			errno = 0;
 			int result = read_int(&cell);
 			bool out_of_range = errno == ERANGE;
-			printf("%d:%d%s ", result, cell, out_of_range ? "!" : "");
+			const char *mark = out_of_range ? "!" : "";
+			if (result == EOF && errno != 0)
+				mark = strerrorname_np(errno);
+			printf("%d:%d%s ", result, cell, mark);
 			again = result == 1 || out_of_range;
 		}
 		for (int c = getchar(); c != EOF; c = getchar())

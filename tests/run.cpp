@@ -14,13 +14,8 @@
 
 namespace {
 
-[[noreturn]] void exec_child(const std::vector<std::string> &argv, const int in[2],
-			     const int out[2], const int err[2],
-			     const std::vector<Redirect> &redirects)
+void redirect(const std::vector<Redirect> &redirects)
 {
-	dup2(in[0], 0);
-	dup2(out[1], 1);
-	dup2(err[1], 2);
 	for (const Redirect &r : redirects) {
 		if (r.path.empty()) {
 			close(r.fd);
@@ -32,6 +27,16 @@ namespace {
 		if (fd != r.fd)
 			close(fd);
 	}
+}
+
+[[noreturn]] void exec_child(const std::vector<std::string> &argv, const int in[2],
+			     const int out[2], const int err[2],
+			     const std::vector<Redirect> &redirects)
+{
+	dup2(in[0], 0);
+	dup2(out[1], 1);
+	dup2(err[1], 2);
+	redirect(redirects);
 	exec_program(argv);
 }
 
@@ -112,10 +117,46 @@ Outcome run(const std::vector<std::string> &argv, const std::string &input,
 		close(in[1]);
 	close(out[0]);
 	close(err[0]);
+	// A child may hold no pipe and still not end.
 	int wstatus = 0;
-	waitpid(pid, &wstatus, 0);
+	while (waitpid(pid, &wstatus, WNOHANG) == 0) {
+		if (now() > deadline) {
+			kill(pid, SIGKILL);
+			o.timed_out = true;
+			waitpid(pid, &wstatus, 0);
+			break;
+		}
+		usleep(1000);
+	}
 	o.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
 	return o;
+}
+
+int start_on_pipe(pid_t *pid, const std::vector<std::string> &argv, int fd,
+		  const std::vector<Redirect> &redirects)
+{
+	int p[2];
+	if (pipe2(p, O_CLOEXEC) != 0)
+		return -1;
+	const bool reads = fd == 0 || fd == 1; // the child's end: the reading one for 0 and 1
+	const int theirs = reads ? p[0] : p[1], ours = reads ? p[1] : p[0];
+	fcntl(theirs, F_SETFL, O_NONBLOCK);
+	*pid = fork();
+	if (*pid == 0) {
+		if (dup2(theirs, fd) < 0)
+			_exit(126);
+		redirect(redirects);
+		exec_program(argv);
+	}
+	close(theirs);
+	return ours;
+}
+
+int child_status(pid_t pid)
+{
+	int status = 0;
+	waitpid(pid, &status, 0);
+	return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::string temp_file(const std::string &contents, const std::string &name)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <sys/types.h>
 
 #include <string>
 #include <vector>
@@ -26,6 +27,14 @@ struct Outcome {
 // running after timeout_s seconds is killed.
 Outcome run(const std::vector<std::string> &argv, const std::string &input = {},
 	    const std::vector<Redirect> &redirects = {}, int timeout_s = 60);
+
+// Starts argv with descriptor fd the non-blocking end of a new pipe, and the descriptors in
+// redirects set up as run() sets them; 0, 1 and 2 are otherwise inherited. Gives the other end
+// of the pipe, or -1.
+int start_on_pipe(pid_t *pid, const std::vector<std::string> &argv, int fd,
+		  const std::vector<Redirect> &redirects = {});
+// Waits for the child to end: its exit status, or -1 when a signal ended it.
+int child_status(pid_t pid);
 
 // In a child process: replaces it with the program argv names.
 [[noreturn]] void exec_program(const std::vector<std::string> &argv);
