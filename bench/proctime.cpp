@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: ISC
-// proctime RUNS -- COMMAND... [-- COMMAND...]: runs the commands in turn, RUNS rounds, and
-// prints the median wall-clock time of each whole process in milliseconds, one per line.
+// proctime RUNS -- OURS... -- REFERENCE... [-- OURS... -- REFERENCE...]: runs the commands in
+// turn, RUNS rounds, and prints a line for each pair: the median wall-clock time of each whole
+// process in milliseconds, then the first quartile, median and third quartile of the ratio
+// OURS / REFERENCE taken round by round.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -36,10 +38,18 @@ static double run_once(char **argv)
 	       static_cast<double>(end.tv_nsec - start.tv_nsec) / 1e6;
 }
 
+// The value a fraction q of the way through the sorted samples.
+static double quantile(std::vector<double> v, double q)
+{
+	std::sort(v.begin(), v.end());
+	return v[static_cast<size_t>(q * static_cast<double>(v.size() - 1) + 0.5)];
+}
+
 int main(int argc, char *argv[])
 {
 	if (argc < 4 || strcmp(argv[2], "--") != 0) {
-		fputs("usage: proctime RUNS -- COMMAND... [-- COMMAND...]\n", stderr);
+		fputs("usage: proctime RUNS -- OURS... -- REFERENCE... [-- OURS... -- REFERENCE...]\n",
+		      stderr);
 		return 1;
 	}
 	const int runs = atoi(argv[1]);
@@ -49,13 +59,20 @@ int main(int argc, char *argv[])
 			argv[i] = nullptr; // ends the command before it
 			commands.push_back(argv + i + 1);
 		}
+	if (runs < 1 || commands.size() % 2 != 0) {
+		fputs("proctime: RUNS must be positive, and the commands come in pairs\n", stderr);
+		return 1;
+	}
 	std::vector<std::vector<double>> times(commands.size());
 	for (int r = 0; r < runs; r++)
 		for (size_t c = 0; c < commands.size(); c++)
 			times[c].push_back(run_once(commands[c]));
-	for (std::vector<double> &t : times) {
-		std::sort(t.begin(), t.end());
-		printf("%.3f\n", t[t.size() / 2]);
+	for (size_t c = 0; c < commands.size(); c += 2) {
+		std::vector<double> ratios;
+		for (int r = 0; r < runs; r++)
+			ratios.push_back(times[c][static_cast<size_t>(r)] / times[c + 1][static_cast<size_t>(r)]);
+		printf("%.3f %.3f %.3f %.3f %.3f\n", quantile(times[c], 0.5), quantile(times[c + 1], 0.5),
+		       quantile(ratios, 0.25), quantile(ratios, 0.5), quantile(ratios, 0.75));
 	}
 	return 0;
 }

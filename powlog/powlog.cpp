@@ -6,6 +6,7 @@
 #include <errno.h>
 #include <stdint.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "divide.h"
@@ -27,77 +28,39 @@ static inline void opaque(T &v)
 	asm volatile("" : "+r"(v));
 }
 
-static const char *skip_blanks(const char *s)
+// The number that strtoll read from s up to end, for a message: its sign and digits, never any
+// other byte, so that the message stays one line whatever the argument holds; cut short when
+// it is long.
+static const char *number_text(const char *s, const char *end)
 {
-	while (*s == ' ' || (*s >= '\t' && *s <= '\r'))
-		s++;
-	return s;
-}
-
-static bool is_digit(char c)
-{
-	return c >= '0' && c <= '9';
-}
-
-// Reads a number the way atoi does (leading white space, a sign, decimal digits up to the
-// first other character, 0 when there are none), but says so when it falls outside int32_t,
-// where atoi's result is undefined.
-static bool read_int32(const char *s, int64_t *value)
-{
-	s = skip_blanks(s);
-	bool negative = *s == '-';
-	if (*s == '-' || *s == '+')
-		s++;
-	int64_t v = 0;
-	for (; is_digit(*s); s++) {
-		v = v * 10 + (*s - '0');
-		if (v > -static_cast<int64_t>(INT32_MIN))
-			return false;
-	}
-	v = negative ? -v : v;
-	if (v > INT32_MAX)
-		return false;
-	*value = v;
-	return true;
-}
-
-// Whether atoi would find any digits in s.
-static bool has_digits(const char *s)
-{
-	s = skip_blanks(s);
-	if (*s == '-' || *s == '+')
-		s++;
-	return is_digit(*s);
-}
-
-// The number in s as it was read, for a message: its sign and digits, never any other byte, so
-// that the message stays one line whatever the argument holds; cut short when it is long.
-static const char *number_text(const char *s)
-{
-	static constexpr int most_digits = 20;
+	static constexpr size_t most_digits = 20;
 	static char text[1 + most_digits + sizeof "..."];
 	char *t = text;
-	s = skip_blanks(s);
+	s += strspn(s, " \t\n\v\f\r");
 	if (*s == '-' || *s == '+')
 		*t++ = *s++;
-	while (s[0] == '0' && is_digit(s[1]))
+	while (*s == '0' && end - s > 1) // leading zeros say nothing; the last digit stays
 		s++;
-	for (int n = 0; is_digit(*s); n++, s++) {
-		if (n == most_digits) {
-			memcpy(t, "...", sizeof "...");
-			return text;
-		}
-		*t++ = *s;
-	}
-	*t = '\0';
+	const auto digits = static_cast<size_t>(end - s);
+	const size_t shown = digits < most_digits ? digits : most_digits;
+	memcpy(t, s, shown);
+	const char *const rest = digits > most_digits ? "..." : "";
+	memcpy(t + shown, rest, strlen(rest) + 1);
 	return text;
 }
 
-static int64_t number_arg(const char *arg)
+// Reads an argument as atoi does (leading white space, a sign, decimal digits up to the first
+// other character, 0 when there are none), but refuses one outside int32_t, where atoi's result
+// is undefined. *has_digits, when given, tells whether there were any.
+static int64_t number_arg(const char *arg, bool *has_digits)
 {
-	int64_t v = 0;
-	if (!read_int32(arg, &v))
-		errx(1, "number out of range: %s", number_text(arg));
+	char *end = nullptr;
+	errno = 0;
+	const long long v = strtoll(arg, &end, 10);
+	if (errno == ERANGE || v < INT32_MIN || v > INT32_MAX)
+		errx(1, "number out of range: %s", number_text(arg, end));
+	if (has_digits != nullptr)
+		*has_digits = end != arg;
 	return v;
 }
 
@@ -206,10 +169,11 @@ int main(int argc, char *argv[])
 		puts(usage_text);
 		return finish();
 	}
-	if (!has_digits(argv[1]))
+	bool base_has_digits = false;
+	auto base = static_cast<uint64_t>(number_arg(argv[1], &base_has_digits));
+	if (!base_has_digits)
 		errx(1, "base is not a number");
-	auto base = static_cast<uint64_t>(number_arg(argv[1]));
-	int64_t exp = number_arg(argv[2]);
+	int64_t exp = number_arg(argv[2], nullptr);
 	check(base, exp);
 
 	puts(announcement);
