@@ -4,14 +4,16 @@
 PREFIX ?= /usr/local
 BUILD := build/release
 DEPS := bash scripts/deps.sh
+VERSION := $(shell sed -n 's/^  VERSION //p' CMakeLists.txt)
 
-.PHONY: all build demo test sanitize lint bench install package dist clean
+.PHONY: all build demo test sanitize lint bench install uninstall package dist clean
 
 all: build
 
+# Configured once; after that the build itself configures again when a CMakeLists.txt changes.
 build:
 	@$(DEPS) build
-	cmake --preset release >/dev/null
+	@[ -f $(BUILD)/build.ninja ] || cmake --preset release >/dev/null
 	cmake --build --preset release
 
 demo: build
@@ -40,17 +42,29 @@ bench:
 install: build
 	cmake --install $(BUILD) --prefix "$(PREFIX)"
 
+uninstall: build
+	bash scripts/uninstall.sh $(BUILD) "$(PREFIX)"
+
+# dpkg-buildpackage writes beside the source folder, so it builds a copy of the tree inside
+# build/package: the packages, .changes and .buildinfo land there, and the tree stays clean.
 package:
 	@$(DEPS) package
-	cmake --preset package >/dev/null
-	cmake --build --preset package
-	@# The .deb's ar headers keep the modes of cpack's temporary files, which follow the umask.
-	cd build/package && umask 022 && cpack -G DEB
+	rm -rf build/package
+	mkdir -p build/package/conbits-$(VERSION)
+	tar -c --exclude=./build --exclude=./.git . | tar -x -C build/package/conbits-$(VERSION)
+	cd build/package/conbits-$(VERSION) && dpkg-buildpackage -us -uc -b
+	rm -rf build/package/conbits-$(VERSION)
+	@ls build/package
 
+# The tracked files of the commit checked out, under one folder, with modes that do not follow
+# whoever's umask.
 dist:
-	@$(DEPS) build
-	cmake --preset release >/dev/null
-	cmake --build --preset release --target dist
+	@[ "$$(git rev-parse --show-toplevel 2>/dev/null)" = "$$(pwd -P)" ] || \
+	 { echo "make dist: needs a git clone: the tarball holds the files git tracks" >&2; exit 1; }
+	mkdir -p build/release
+	git -c tar.umask=0022 archive --format=tar.gz --prefix=conbits-$(VERSION)/ \
+	 -o build/release/conbits-$(VERSION).tar.gz HEAD
+	@echo build/release/conbits-$(VERSION).tar.gz
 
 clean:
 	rm -rf build

@@ -1,25 +1,43 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: ISC
 # deps.sh GROUP...: installs the Debian packages that GROUP needs and this machine lacks.
-#   build    compile the programs and the library
-#   package  build the .debs
-#   test     run every test (includes build and package)
-#   lint     the clang-tidy and cppcheck build (includes build)
+#   build      compile the programs and the library: debian/control's Build-Depends, less
+#              debhelper and those marked <!nocheck>
+#   test       run every test: all of Build-Depends but debhelper
+#   package    make package: all of Build-Depends, and dpkg-buildpackage
+#   lint       the clang-tidy and cppcheck build
+#   packaging  the checks of the packages: lintian, autopkgtest, reprotest
 # When nothing is missing it does nothing and touches no network.
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
-build=(g++ gcc cmake ninja-build make gzip libdivide-dev)
-package=(dpkg-dev file)
-tests=(libgtest-dev valgrind strace binutils groff-base man-db lintian pkgconf git)
+# Build-Depends, one a line, with " nocheck" after those the tests alone need.
+build_depends() {
+	awk '/^Build-Depends:/ { on = 1; sub(/^Build-Depends:/, "") }
+	     on && /^[^ \t]/ && !/^Build-Depends:/ { on = 0 }
+	     on { print }' debian/control | tr ',' '\n' |
+		sed -n 's/^[[:space:]]*\([a-z0-9][a-z0-9.+-]*\).*<!nocheck>.*/\1 nocheck/p; t; s/^[[:space:]]*\([a-z0-9][a-z0-9.+-]*\).*/\1/p'
+}
+mapfile -t depends < <(build_depends)
+build=(g++ gcc make) tests=() package=(dpkg-dev debhelper)
+for d in "${depends[@]}"; do
+	case $d in
+	debhelper-compat) ;;
+	*" nocheck") tests+=("${d% nocheck}") ;;
+	*) build+=("$d") ;;
+	esac
+done
 lint=(clang-tidy cppcheck)
+packaging=(lintian autopkgtest reprotest faketime disorderfs locales-all git)
 
 wanted=()
 for group in "$@"; do
 	case $group in
 	build) wanted+=("${build[@]}") ;;
-	package) wanted+=("${build[@]}" "${package[@]}") ;;
-	test) wanted+=("${build[@]}" "${package[@]}" "${tests[@]}") ;;
+	test) wanted+=("${build[@]}" "${tests[@]}") ;;
+	package) wanted+=("${build[@]}" "${tests[@]}" "${package[@]}") ;;
 	lint) wanted+=("${build[@]}" "${lint[@]}") ;;
+	packaging) wanted+=("${build[@]}" "${tests[@]}" "${package[@]}" "${packaging[@]}") ;;
 	*) echo "deps.sh: unknown group: $group" >&2; exit 1 ;;
 	esac
 done

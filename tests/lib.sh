@@ -10,3 +10,5 @@ finish() {
 	[ "$failures" -eq 0 ] || { echo "$failures check(s) failed" >&2; exit 1; }
 	echo "all checks passed"
 }
+# Other programs' messages in English, whatever the language of whoever runs the tests.
+export LC_ALL=C LANGUAGE=

@@ -52,6 +52,9 @@ double now()
 void exec_program(const std::vector<std::string> &argv)
 {
 	signal(SIGPIPE, SIG_DFL); // the tests ignore it; the program must not inherit that
+	// Other programs' messages in English, whatever the language of whoever runs the tests.
+	setenv("LC_ALL", "C", 1);
+	setenv("LANGUAGE", "", 1);
 	std::vector<char *> args;
 	for (const std::string &a : argv)
 		args.push_back(const_cast<char *>(a.c_str()));

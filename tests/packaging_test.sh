@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: ISC
+# packaging_test.sh: what is released, checked with Debian's own tools on clean clones of the
+# commit checked out. The binary packages (make package, tests on) hold what they should and
+# lintian finds no error or warning in them, nor in the source package; autopkgtest passes on
+# this machine and leaves no package installed; reprotest finds no difference, with and
+# without the tests; the make dist tarball holds the tracked files alone, with plain modes,
+# and passes make test. Too slow for every make test; CI runs it.
+set -u
+. "$(dirname "$0")/lib.sh"
+top=$(git -C "$(dirname "$0")" rev-parse --show-toplevel)
+version=$(sed -n 's/^  VERSION //p' "$top/CMakeLists.txt")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+log() { echo "=== $*" >&2; }
+clone() { git clone -q "$top" "$1"; }
+
+expect_eq "debian/changelog's version" \
+	"$(dpkg-parsechangelog -l "$top/debian/changelog" -S Version)" "$version"
+
+log "make package"
+clone "$work/binary"
+(cd "$work/binary" && make package) >"$work/binary.log" 2>&1 ||
+	{ tail -n 40 "$work/binary.log" >&2; fail "make package"; }
+out=$work/binary/build/package
+programs=$out/conbits_${version}_amd64.deb dev=$out/libconbits-io-dev_${version}_amd64.deb
+for f in "$programs" "$dev" "$out/conbits-dbgsym_${version}_amd64.deb" \
+	"$out/conbits_${version}_amd64.changes" "$out/conbits_${version}_amd64.buildinfo"; do
+	expect_file "$f"
+done
+grep -q '100% tests passed' "$work/binary.log" || fail "dh_auto_test did not run the suite"
+holds() { # deb, files...
+	local deb=$1 contents
+	contents=$(dpkg-deb -c "$deb")
+	shift
+	for f in "$@"; do
+		grep -q " \./usr/$f\$" <<<"$contents" || grep -q " \./usr/$f -> " <<<"$contents" ||
+			fail "usr/$f is not in $(basename "$deb")"
+	done
+}
+lib=lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+holds "$programs" bin/{powlog,greeter,echoback} share/man/man1/{powlog,greeter,echoback}.1.gz \
+	share/doc/conbits/{copyright,changelog.gz}
+holds "$dev" include/conbits/io.h "$lib/libconbits-io.a" "$lib/cmake/conbits/conbitsConfig.cmake" \
+	"$lib/pkgconfig/conbits-io.pc" share/man/man3/{io,print_string,print_nl,print_int,read_int}.3.gz \
+	share/doc/libconbits-io-dev/{copyright,changelog.gz}
+dpkg-deb -c "$programs" | grep -qE '/(include|man3|pkgconfig)/' && fail "development files in conbits"
+dpkg-deb -c "$dev" | grep -qE '/(bin|man1)/' && fail "programs in libconbits-io-dev"
+lintian -EvIL +pedantic --fail-on error,warning "$out/conbits_${version}_amd64.changes" ||
+	fail "lintian on the binary packages"
+
+log "dpkg-buildpackage -S"
+clone "$work/source/conbits"
+(cd "$work/source/conbits" && dpkg-buildpackage -S -us -uc) >"$work/source.log" 2>&1 ||
+	{ tail -n 20 "$work/source.log" >&2; fail "dpkg-buildpackage -S"; }
+lintian -EvIL +pedantic --fail-on error,warning "$work/source/conbits_${version}_source.changes" ||
+	fail "lintian on the source package"
+
+log "autopkgtest"
+installed() { dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' | sed -n 's/^ii  //p' | sort; }
+installed >"$work/before"
+(cd "$work/binary" && autopkgtest "$out/conbits_${version}_amd64.changes" -- null) \
+	>"$work/autopkgtest.log" 2>&1 || { tail -n 40 "$work/autopkgtest.log" >&2; fail "autopkgtest"; }
+mapfile -t added < <(installed | comm -13 "$work/before" -)
+[ ${#added[@]} -eq 0 ] || apt-get purge -y -q "${added[@]}" >/dev/null 2>&1 ||
+	fail "could not purge what autopkgtest installed: ${added[*]}"
+expect_eq "packages autopkgtest left" "$(installed | comm -13 "$work/before" -)" ""
+
+# user_group needs sudo -h, which bookworm's sudo refuses; time preloads libfaketime, whose own
+# descriptors the descriptor tests would see.
+for run in "+all,-user_group:nocheck" "+all,-user_group,-time:"; do
+	variations=${run%:*} options=${run#*:}
+	log "reprotest --variations=$variations${options:+ with DEB_BUILD_OPTIONS=$options}"
+	dir=$work/reprotest-${options:-check}
+	clone "$dir/src"
+	(cd "$dir" && reprotest --variations="$variations" --store-dir="$dir/store" \
+		-c "DEB_BUILD_OPTIONS=$options dpkg-buildpackage --no-sign -b" src '../*.deb' -- null) \
+		>"$dir.log" 2>&1 || { tail -n 40 "$dir.log" >&2; fail "reprotest --variations=$variations"; }
+done
+
+log "make dist"
+(cd "$work/binary" && make dist) >"$work/dist.log" 2>&1 || { cat "$work/dist.log" >&2; fail "make dist"; }
+tarball=$work/binary/$(tail -n 1 "$work/dist.log")
+name=conbits-$version
+expect_eq "tarball's files" "$(tar -tzf "$tarball" | grep -v '/$' | sort)" \
+	"$(git -C "$top" ls-files | sed "s|^|$name/|" | sort)"
+expect_eq "tarball's modes" "$(tar -tvzf "$tarball" | awk '{ print $1 }' | sort -u)" \
+	"$(printf '%s\n' -rw-r--r-- -rwxr-xr-x drwxr-xr-x)"
+tar -xzf "$tarball" -C "$work"
+expect_eq "make dist outside a git clone" "$(cd "$work/$name" && make dist 2>&1 >/dev/null; echo "status $?")" \
+	"$(printf 'make dist: needs a git clone: the tarball holds the files git tracks\nstatus 2')"
+(cd "$work/$name" && make test) >"$work/unpacked.log" 2>&1 ||
+	{ tail -n 40 "$work/unpacked.log" >&2; fail "make test in the unpacked tarball"; }
+finish
