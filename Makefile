@@ -59,8 +59,8 @@ package:
 # The tracked files of the commit checked out, under one folder, with modes that do not follow
 # whoever's umask.
 dist:
-	@[ "$$(git rev-parse --show-toplevel 2>/dev/null)" = "$$(pwd -P)" ] || \
-	 { echo "make dist: needs a git clone: the tarball holds the files git tracks" >&2; exit 1; }
+	$(if $(filter $(CURDIR),$(shell git rev-parse --show-toplevel 2>/dev/null)),,\
+	 $(error make dist needs a git clone: the tarball holds the files that git tracks))
 	mkdir -p build/release
 	git -c tar.umask=0022 archive --format=tar.gz --prefix=conbits-$(VERSION)/ \
 	 -o build/release/conbits-$(VERSION).tar.gz HEAD

@@ -19,7 +19,7 @@ build_depends() {
 		sed -n 's/^[[:space:]]*\([a-z0-9][a-z0-9.+-]*\).*<!nocheck>.*/\1 nocheck/p; t; s/^[[:space:]]*\([a-z0-9][a-z0-9.+-]*\).*/\1/p'
 }
 mapfile -t depends < <(build_depends)
-build=(g++ gcc make) tests=() package=(dpkg-dev debhelper)
+build=(g++ gcc make) tests=() package=(dpkg-dev debhelper build-essential)
 for d in "${depends[@]}"; do
 	case $d in
 	debhelper-compat) ;;

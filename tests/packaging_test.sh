@@ -87,8 +87,9 @@ expect_eq "tarball's files" "$(tar -tzf "$tarball" | grep -v '/$' | sort)" \
 expect_eq "tarball's modes" "$(tar -tvzf "$tarball" | awk '{ print $1 }' | sort -u)" \
 	"$(printf '%s\n' -rw-r--r-- -rwxr-xr-x drwxr-xr-x)"
 tar -xzf "$tarball" -C "$work"
-expect_eq "make dist outside a git clone" "$(cd "$work/$name" && make dist 2>&1 >/dev/null; echo "status $?")" \
-	"$(printf 'make dist: needs a git clone: the tarball holds the files git tracks\nstatus 2')"
+said=$(cd "$work/$name" && make dist 2>&1 >/dev/null; echo "status $?")
+grep -qx '.*make dist needs a git clone: .*' <<<"$said" && [ "$(wc -l <<<"$said")" -eq 2 ] &&
+	[ "$(tail -n 1 <<<"$said")" = "status 2" ] || fail "make dist outside a git clone: [$said]"
 (cd "$work/$name" && make test) >"$work/unpacked.log" 2>&1 ||
 	{ tail -n 40 "$work/unpacked.log" >&2; fail "make test in the unpacked tarball"; }
 finish
