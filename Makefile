@@ -6,7 +6,7 @@ BUILD := build/release
 DEPS := bash scripts/deps.sh
 VERSION := $(shell sed -n 's/^  VERSION //p' CMakeLists.txt)
 
-.PHONY: all build demo test sanitize lint bench install uninstall package dist clean
+.PHONY: all build demo test test-arm64 sanitize lint bench install uninstall package dist clean
 
 all: build
 
@@ -26,6 +26,11 @@ demo: build
 test:
 	@$(DEPS) test
 	cmake --workflow --preset default
+
+# Cross-built for 64-bit ARM, and tested under qemu-user.
+test-arm64:
+	@$(DEPS) cross
+	cmake --workflow --preset arm64
 
 sanitize:
 	@$(DEPS) test

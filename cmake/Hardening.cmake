@@ -22,7 +22,10 @@ check_pie_supported()
 # Hardening as Debian's build flags give it. Fortification needs the optimiser, and a level
 # the builder chose (Debian's 2, Ubuntu's and Fedora's 3) stands: a second definition would
 # clash with it.
-set(CONBITS_HARDENING -fstack-protector-strong -fstack-clash-protection -fcf-protection)
+set(CONBITS_HARDENING -fstack-protector-strong -fstack-clash-protection)
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64)$")
+  list(APPEND CONBITS_HARDENING -fcf-protection) # Intel's control-flow enforcement
+endif()
 if(NOT "${CMAKE_C_FLAGS} ${CMAKE_CXX_FLAGS}" MATCHES "_FORTIFY_SOURCE")
   list(APPEND CONBITS_HARDENING $<$<NOT:$<CONFIG:Debug>>:-D_FORTIFY_SOURCE=2>)
 endif()
@@ -39,7 +42,9 @@ endfunction()
 function(conbits_program target)
   conbits_harden(${target})
   # g++ links libstdc++ and libm whether or not they are used; keep only what is referenced.
-  target_link_options(${target} PRIVATE -Wl,--as-needed -Wl,-z,relro,-z,now)
+  # What the compiler's own runtime gives (aarch64 divides 128-bit numbers through it) is
+  # linked in, so that libc stays the only library needed.
+  target_link_options(${target} PRIVATE -Wl,--as-needed -Wl,-z,relro,-z,now -static-libgcc)
   install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endfunction()
 

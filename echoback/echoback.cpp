@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: ISC
 // echoback: writes a prompt, then echoes each piece read until a read returns nothing.
-// Every read, write and the exit are single system calls, made here with the syscall
-// instruction: nothing is buffered in the process.
+// Every read, write and the exit are single system calls, made here with the system call
+// instruction itself: nothing is buffered in the process.
 //
 // It reads descriptor 1 and writes descriptor 2. On a terminal both are the terminal, opened
 // for reading and writing; redirected, descriptor 1 must be opened for reading (1<file).
@@ -48,32 +48,12 @@ static char message[1 + sizeof wait_failed + 24];
 // a newline of its own first.
 static bool mid_line = true;
 
-// Once confined, the process may make only the calls below; any other kills it. Numbers of
-// the x32 ABI (bit 30 set) would reach the same calls by other numbers, so they are refused.
-#define ALLOW(call) BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_##call, 0, 1), \
-		    BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW)
-static constexpr sock_filter filter[] = {
-	BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
-	BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_X86_64, 1, 0),
-	BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
-	BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-	BPF_JUMP(BPF_JMP | BPF_JGE | BPF_K, 0x40000000, 0, 1),
-	BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
-	ALLOW(read),
-	ALLOW(write),
-	ALLOW(poll),
-	ALLOW(exit_group),
-	ALLOW(rt_sigreturn),
-#ifdef __SANITIZE_ADDRESS__
-	// AddressSanitizer looks up the signal stack before each call that does not return.
-	ALLOW(sigaltstack),
-#endif
-	BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
-};
-#undef ALLOW
-// The kernel only reads the filter; the record's pointer is not const in its declaration.
-static const sock_fprog confinement = {sizeof filter / sizeof filter[0],
-				       const_cast<sock_filter *>(filter)};
+// The system call instruction, and what differs between the architectures it is written for.
+// aarch64 has no poll, only ppoll, whose third argument is a timeout: none, to wait for ever.
+#if defined(__x86_64__)
+static constexpr uint32_t audit_arch = AUDIT_ARCH_X86_64;
+static constexpr long sys_wait = SYS_poll;
+static constexpr uintptr_t wait_forever = static_cast<uintptr_t>(-1);
 
 // Gives the kernel's result: a count, or minus an errno value. Arguments not given are 0, as
 // some calls insist.
@@ -89,11 +69,61 @@ static long syscall5(long number, uintptr_t a, uintptr_t b, uintptr_t c, uintptr
 		     : "rcx", "r11", "memory");
 	return result;
 }
+#elif defined(__aarch64__)
+static constexpr uint32_t audit_arch = AUDIT_ARCH_AARCH64;
+static constexpr long sys_wait = SYS_ppoll;
+static constexpr uintptr_t wait_forever = 0;
+
+static long syscall5(long number, uintptr_t a, uintptr_t b, uintptr_t c, uintptr_t d = 0,
+		     uintptr_t e = 0)
+{
+	register long x8 asm("x8") = number;
+	register uintptr_t x0 asm("x0") = a;
+	register uintptr_t x1 asm("x1") = b;
+	register uintptr_t x2 asm("x2") = c;
+	register uintptr_t x3 asm("x3") = d;
+	register uintptr_t x4 asm("x4") = e;
+	asm volatile("svc #0" : "+r"(x0) : "r"(x8), "r"(x1), "r"(x2), "r"(x3), "r"(x4) : "memory");
+	return static_cast<long>(x0);
+}
+#else
+#error "echoback makes its system calls itself, on x86-64 and aarch64 only"
+#endif
+
+// Once confined, the process may make only the calls below; any other kills it, as does a
+// call through another architecture's numbers.
+#define ALLOW(number) BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, number, 0, 1), \
+		      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW)
+static constexpr sock_filter filter[] = {
+	BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+	BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, audit_arch, 1, 0),
+	BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
+	BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+#if defined(__x86_64__)
+	// The x32 ABI's numbers (bit 30 set) reach the same calls by other numbers.
+	BPF_JUMP(BPF_JMP | BPF_JGE | BPF_K, 0x40000000, 0, 1),
+	BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
+#endif
+	ALLOW(SYS_read),
+	ALLOW(SYS_write),
+	ALLOW(sys_wait),
+	ALLOW(SYS_exit_group),
+	ALLOW(SYS_rt_sigreturn),
+#ifdef __SANITIZE_ADDRESS__
+	// AddressSanitizer looks up the signal stack before each call that does not return.
+	ALLOW(SYS_sigaltstack),
+#endif
+	BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
+};
+#undef ALLOW
+// The kernel only reads the filter; the record's pointer is not const in its declaration.
+static const sock_fprog confinement = {sizeof filter / sizeof filter[0],
+				       const_cast<sock_filter *>(filter)};
 
 // Ends every thread of the process, as _exit does, not just the calling one.
 [[noreturn]] static void exit_now(int status)
 {
-	asm volatile("syscall" : : "a"(SYS_exit_group), "D"(status) : "rcx", "r11", "memory");
+	syscall5(SYS_exit_group, static_cast<uintptr_t>(status), 0, 0);
 	__builtin_unreachable();
 }
 
@@ -112,8 +142,7 @@ static long wait_for(int fd, short events)
 	waiting = {fd, events, 0};
 	long n = 0;
 	do
-		n = syscall5(SYS_poll, reinterpret_cast<uintptr_t>(&waiting), 1,
-			     static_cast<uintptr_t>(-1));
+		n = syscall5(sys_wait, reinterpret_cast<uintptr_t>(&waiting), 1, wait_forever);
 	while (n == -EINTR);
 	return n;
 }

@@ -5,6 +5,7 @@
 #              debhelper and those marked <!nocheck>
 #   test       run every test: all of Build-Depends but debhelper
 #   package    make package: all of Build-Depends, and dpkg-buildpackage
+#   cross      the arm64 cross build, tested under qemu-user
 #   lint       the clang-tidy and cppcheck build
 #   packaging  the checks of the packages: lintian, autopkgtest, reprotest
 # When nothing is missing it does nothing and touches no network.
@@ -28,6 +29,8 @@ for d in "${depends[@]}"; do
 	esac
 done
 lint=(clang-tidy cppcheck)
+# The tests' GoogleTest is built from the sources libgtest-dev ships.
+cross=(g++-aarch64-linux-gnu gcc-aarch64-linux-gnu qemu-user)
 packaging=(lintian autopkgtest reprotest faketime disorderfs locales-all git)
 
 wanted=()
@@ -37,6 +40,7 @@ for group in "$@"; do
 	test) wanted+=("${build[@]}" "${tests[@]}") ;;
 	package) wanted+=("${build[@]}" "${tests[@]}" "${package[@]}") ;;
 	lint) wanted+=("${build[@]}" "${lint[@]}") ;;
+	cross) wanted+=("${build[@]}" "${tests[@]}" "${cross[@]}") ;;
 	packaging) wanted+=("${build[@]}" "${tests[@]}" "${package[@]}" "${packaging[@]}") ;;
 	*) echo "deps.sh: unknown group: $group" >&2; exit 1 ;;
 	esac

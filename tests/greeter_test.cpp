@@ -137,7 +137,7 @@ TEST(Greeter, OutputThatCannotBeWrittenIsAnError)
 	};
 	// Started under another name, it still names itself.
 	const std::vector<std::string> starts[] = {
-		{greeter}, {"/bin/bash", "-c", "exec -a renamed \"$0\"", greeter}};
+		{greeter}, {"/bin/bash", "-c", shell_exec("renamed") + "\"$0\"", greeter}};
 	for (const auto &argv : starts)
 		for (const auto &[redirect, reason] : sinks) {
 			Outcome o = run(argv, {}, {redirect});

@@ -36,6 +36,13 @@ int start_on_pipe(pid_t *pid, const std::vector<std::string> &argv, int fd,
 // Waits for the child to end: its exit status, or -1 when a signal ended it.
 int child_status(pid_t pid);
 
+// Whether the programs built here run under an emulator, as in a cross build: tests that
+// measure the machine they run on (instruction counts, system calls) do not apply then.
+extern const bool emulated;
+// The start of a shell command that replaces the shell with a program built here, whose path
+// follows, started under the name argv0: `exec -a NAME `, through the emulator if there is one.
+std::string shell_exec(const std::string &argv0);
+
 // In a child process: replaces it with the program argv names.
 [[noreturn]] void exec_program(const std::vector<std::string> &argv);
 
@@ -44,5 +51,5 @@ std::string temp_file(const std::string &contents, const std::string &name = "fi
 std::string read_file(const std::string &path);
 bool have_program(const char *name);
 
-// The shared libraries an executable names as NEEDED.
+// The shared libraries an executable names as NEEDED, but for the C library's loader.
 std::vector<std::string> needed_libraries(const std::string &path);
