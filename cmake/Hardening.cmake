@@ -22,8 +22,9 @@ check_pie_supported()
 # Hardening as Debian's build flags give it. Fortification needs the optimiser, and a level
 # the builder chose (Debian's 2, Ubuntu's and Fedora's 3) stands: a second definition would
 # clash with it.
+string(REGEX MATCH "^(x86_64|AMD64)$" CONBITS_X86_64 "${CMAKE_SYSTEM_PROCESSOR}")
 set(CONBITS_HARDENING -fstack-protector-strong -fstack-clash-protection)
-if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64)$")
+if(CONBITS_X86_64)
   list(APPEND CONBITS_HARDENING -fcf-protection) # Intel's control-flow enforcement
 endif()
 if(NOT "${CMAKE_C_FLAGS} ${CMAKE_CXX_FLAGS}" MATCHES "_FORTIFY_SOURCE")
