@@ -28,6 +28,9 @@ static_assert(prlen == 38);
 
 static constexpr char read_failed[] = "echoback: cannot read descriptor 1: ";
 static constexpr char wait_failed[] = "echoback: cannot wait for descriptor 1: ";
+static constexpr char confine_failed[] = "echoback: cannot confine itself: ";
+static constexpr char thread_failed[] = "echoback: cannot confine thread ";
+static constexpr char thread_reason[] = ": it has a seccomp filter of its own";
 
 struct reason {
 	int error;
@@ -41,12 +44,13 @@ static constexpr reason reasons[] = {
 	{EINVAL, "invalid argument"},
 };
 
-// Room for a newline, the longer lead, the longest reason or "error " and a number, a newline.
-static char message[1 + sizeof wait_failed + 24];
+// Room for a newline, the longest lead, the longest reason or "error " and a number, a newline.
+static char message[1 + sizeof thread_failed + 10 + sizeof thread_reason + 1];
+static_assert(sizeof message >= 1 + sizeof wait_failed + 24);
 
 // Whether the last bytes written leave a line open, as the prompt does: a message then needs
 // a newline of its own first.
-static bool mid_line = true;
+static bool mid_line = false;
 
 // The system call instruction, and what differs between the architectures it is written for.
 // aarch64 has no poll, only ppoll, whose third argument is a timeout: none, to wait for ever.
@@ -110,6 +114,10 @@ static constexpr sock_filter filter[] = {
 	ALLOW(sys_wait),
 	ALLOW(SYS_exit_group),
 	ALLOW(SYS_rt_sigreturn),
+	// What the kernel issues itself to resume a call that a stop interrupted (poll on x86-64;
+	// read, write and aarch64's ppoll restart as themselves): Ctrl-Z and fg, a tracer
+	// attaching, a cgroup freeze.
+	ALLOW(SYS_restart_syscall),
 #ifdef __SANITIZE_ADDRESS__
 	// AddressSanitizer looks up the signal stack before each call that does not return.
 	ALLOW(SYS_sigaltstack),
@@ -126,13 +134,6 @@ static const sock_fprog confinement = {sizeof filter / sizeof filter[0],
 {
 	syscall5(SYS_exit_group, static_cast<uintptr_t>(status), 0, 0);
 	__builtin_unreachable();
-}
-
-// No new privileges, then the filter. A kernel without seccomp leaves the process as it was.
-static void confine()
-{
-	syscall5(SYS_prctl, PR_SET_NO_NEW_PRIVS, 1, 0);
-	syscall5(SYS_seccomp, SECCOMP_SET_MODE_FILTER, 0, reinterpret_cast<uintptr_t>(&confinement));
 }
 
 // A non-blocking descriptor that is not ready is waited for, not taken as a failure. Gives
@@ -181,21 +182,48 @@ static char *append_number(char *to, int n)
 	return to + digits;
 }
 
-// Says what failed and why, on a line of its own, and ends the program.
-[[noreturn]] static void failure(const char *what, int error)
+// A message starts a line of its own.
+static char *start_message()
 {
 	char *m = message;
 	if (mid_line)
 		*m++ = '\n';
-	m = append(m, what);
+	return m;
+}
+
+// Ends the message that runs up to end with a newline, writes it, and ends the program.
+[[noreturn]] static void fail_with(char *end)
+{
+	*end++ = '\n';
+	wrtproc(message, static_cast<size_t>(end - message));
+	exit_now(1);
+}
+
+// Says what failed and why, and ends the program.
+[[noreturn]] static void failure(const char *what, int error)
+{
+	char *m = append(start_message(), what);
 	const char *text = nullptr;
 	for (const reason &r : reasons)
 		if (r.error == error)
 			text = r.text;
-	m = text != nullptr ? append(m, text) : append_number(append(m, "error "), error);
-	*m++ = '\n';
-	wrtproc(message, static_cast<size_t>(m - message));
-	exit_now(1);
+	fail_with(text != nullptr ? append(m, text) : append_number(append(m, "error "), error));
+}
+
+// No new privileges, then the filter, on every thread: one that a preloaded library started
+// would otherwise go on unconfined. A kernel without seccomp (ENOSYS) or without its filters
+// or thread sync (EINVAL) leaves the process as it was; any other refusal ends the program
+// rather than let it run unconfined. The kernel names the thread it could not synchronise.
+static void confine()
+{
+	syscall5(SYS_prctl, PR_SET_NO_NEW_PRIVS, 1, 0);
+	long r = syscall5(SYS_seccomp, SECCOMP_SET_MODE_FILTER, SECCOMP_FILTER_FLAG_TSYNC,
+			  reinterpret_cast<uintptr_t>(&confinement));
+	if (r > 0)
+		fail_with(append(append_number(append(start_message(), thread_failed), static_cast<int>(r)),
+				 thread_reason));
+	if (r < 0 && r != -ENOSYS && r != -EINVAL)
+		failure(confine_failed, static_cast<int>(-r));
 }
 
 // One read of at most cap bytes: a count, 0 at the end of input. A read that fails, or a wait
@@ -221,6 +249,7 @@ int main()
 	confine();
 	if (!wrtproc(prompt, prlen))
 		exit_now(1);
+	mid_line = true;
 	for (;;) {
 		size_t n = rdproc(buffer, buflen);
 		if (n == 0)

@@ -116,6 +116,36 @@ int start_on_nonblocking_pipe(pid_t *pid, int fd, const std::string &path)
 	return start_on_pipe(pid, {echoback}, fd, {{3 - fd, path, fd == 1 ? O_WRONLY | O_TRUNC : O_RDONLY}});
 }
 
+// The filter holds for every thread, a preloaded library's too; a thread that cannot be
+// brought under it stops the program before the prompt.
+TEST(Echoback, ConfinesEveryThread)
+{
+	if (emulated)
+		GTEST_SKIP() << "the emulator refuses seccomp, and echoback runs unconfined there";
+	std::string out = temp_file("", "output");
+	setenv("LD_PRELOAD", THREAD_PRELOAD_PATH, 1);
+	setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+	setenv("CONBITS_THREAD", "forbidden", 1);
+	pid_t pid = -1;
+	int feed = start_on_nonblocking_pipe(&pid, 1, out);
+	ASSERT_GE(feed, 0);
+	usleep(300000);
+	close(feed);
+	int status = 0;
+	waitpid(pid, &status, 0);
+	EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGSYS) << "status " << status;
+
+	setenv("CONBITS_THREAD", "filtered", 1);
+	Outcome o = run({echoback}, {}, {{1, out, O_RDONLY}}, 10);
+	EXPECT_EQ(o.status, 1);
+	EXPECT_TRUE(std::regex_match(o.err, std::regex("echoback: cannot confine thread [0-9]+: "
+						       "it has a seccomp filter of its own\n")))
+		<< o.err;
+	for (const char *name : {"LD_PRELOAD", "ASAN_OPTIONS", "CONBITS_THREAD"})
+		unsetenv(name);
+	std::remove(out.c_str());
+}
+
 // Not ready is not a failure: a non-blocking descriptor is waited for, and nothing is lost.
 TEST(Echoback, WaitsForANonBlockingDescriptorOneFedSlowly)
 {
@@ -150,6 +180,48 @@ TEST(Echoback, SaysWhyTheWaitFailed)
 	EXPECT_EQ(child_status(pid), 1);
 	close(feed);
 	EXPECT_EQ(read_file(out), prompt + "x\nechoback: cannot wait for descriptor 1: invalid argument\n");
+	std::remove(out.c_str());
+}
+
+// Stopped and continued while it waits, for input or to write, it goes on: the kernel resumes
+// the wait with a call of its own.
+void stop_and_continue(pid_t pid)
+{
+	int status = 0;
+	kill(pid, SIGSTOP);
+	waitpid(pid, &status, WUNTRACED);
+	kill(pid, SIGCONT);
+}
+
+TEST(Echoback, GoesOnAfterAStopAndContinue)
+{
+	std::string out = temp_file("", "output");
+	pid_t pid = -1;
+	int feed = start_on_nonblocking_pipe(&pid, 1, out);
+	ASSERT_GE(feed, 0);
+	for (int waited = 0; read_file(out) != prompt && waited < 100; waited++)
+		usleep(50000);
+	usleep(50000);
+	stop_and_continue(pid);
+	EXPECT_EQ(write(feed, "x\n", 2), 2);
+	close(feed);
+	EXPECT_EQ(child_status(pid), 0);
+	EXPECT_EQ(read_file(out), prompt + "x\n");
+
+	std::string bytes(size_t{1} << 18, 's');
+	std::string in = temp_file(bytes, "input");
+	int drain = start_on_nonblocking_pipe(&pid, 2, in);
+	ASSERT_GE(drain, 0);
+	usleep(200000); // long enough to fill the pipe
+	stop_and_continue(pid);
+	std::string got;
+	char buf[4096];
+	for (ssize_t n = read(drain, buf, sizeof buf); n > 0; n = read(drain, buf, sizeof buf))
+		got.append(buf, static_cast<size_t>(n));
+	close(drain);
+	EXPECT_EQ(child_status(pid), 0);
+	EXPECT_TRUE(got == prompt + bytes) << got.size() << " bytes of " << prompt.size() + bytes.size();
+	std::remove(in.c_str());
 	std::remove(out.c_str());
 }
 
@@ -223,7 +295,7 @@ TEST(Echoback, MakesOneReadAndOneWriteAPiece)
 				  "write\\(2, \"z{32}\"\\.\\.\\., 35\\) += 35\n";
 	EXPECT_TRUE(std::regex_match(
 		calls, std::regex("prctl\\(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0\\) += 0\n"
-				  "seccomp\\(SECCOMP_SET_MODE_FILTER, 0, \\{len=[0-9]+, filter=0x[0-9a-f]+\\}\\) += 0\n"
+				  "seccomp\\(SECCOMP_SET_MODE_FILTER, SECCOMP_FILTER_FLAG_TSYNC, \\{len=[0-9]+, filter=0x[0-9a-f]+\\}\\) += 0\n"
 				  "write\\(2, \"Enter text\\. Press 'Ctrl-D' when \"\\.\\.\\., 38\\) += 38\n" +
 				  piece + piece + "read\\(1, \"z{30}\", 35\\) += 30\n"
 			"write\\(2, \"z{30}\", 30\\) += 30\n"
