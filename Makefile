@@ -45,7 +45,7 @@ bench:
 	bash bench/run.sh
 
 install: build
-	cmake --install $(BUILD) --prefix "$(PREFIX)"
+	bash scripts/install.sh $(BUILD) "$(PREFIX)"
 
 uninstall: build
 	bash scripts/uninstall.sh $(BUILD) "$(PREFIX)"

@@ -1,17 +1,24 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: ISC
-# uninstall.sh BUILD_DIR PREFIX: removes from PREFIX what `cmake --install BUILD_DIR --prefix
-# PREFIX` puts there, and nothing else: each file it installs, then each folder on their way
-# that this leaves empty. What it installs is found by installing into a scratch folder.
+# uninstall.sh BUILD_DIR PREFIX: removes from PREFIX the files that the last install from
+# BUILD_DIR put there (CMake's install_manifest.txt), then those of the folders install.sh
+# created (install_folders.txt) that this leaves empty. A folder that was there before the
+# install stays, empty or not, and so does a link.
 set -euo pipefail
 build=$1 prefix=$(realpath -m "$2")
-stage=$(mktemp -d)
-trap 'rm -rf "$stage"' EXIT
-DESTDIR=$stage cmake --install "$build" --prefix "$prefix" >/dev/null
-root=$stage$prefix
-(cd "$root" && find . ! -type d) | while read -r f; do
-	rm -f "$prefix/$f"
+manifest=$build/install_manifest.txt record=$build/install_folders.txt
+if [ ! -f "$manifest" ]; then
+	echo "uninstall.sh: no $manifest: nothing was installed from $build" >&2
+	exit 1
+fi
+under() { case $1 in "$prefix" | "$prefix"/*) return 0 ;; *) return 1 ;; esac }
+while read -r f || [ -n "$f" ]; do # CMake ends the last line with no newline
+	! under "$f" || rm -f "$f"
+done <"$manifest"
+touch "$record"
+# Deepest first, so that a folder is empty by the time its parent's turn comes.
+sort -r "$record" | while read -r d; do
+	! under "$d" || [ -L "$d" ] || rmdir "$d" 2>/dev/null || true
 done
-(cd "$root" && find . -mindepth 1 -depth -type d) | while read -r d; do
-	[ ! -d "$prefix/$d" ] || rmdir --ignore-fail-on-non-empty "$prefix/$d"
-done
+kept=$(while read -r d; do under "$d" || echo "$d"; done <"$record")
+printf '%s' "${kept:+$kept$'\n'}" >"$record"

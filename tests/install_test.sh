@@ -6,11 +6,14 @@
 set -u
 . "$(dirname "$0")/lib.sh"
 source=$1 build=$2 prefix=$3 bin=$4 lib=$5 include=$6 man=$7
-rm -rf "$prefix"
-mkdir -p "$prefix/$bin" "$prefix/$include"
-touch "$prefix/$bin/other" "$prefix/$include/other.h"
-before=$(cd "$prefix" && find . | sort)
-cmake --install "$build" --prefix "$prefix" >/dev/null || fail "cmake --install"
+# Laid out as Debian lays out /usr/local: empty folders, and man a link to share/man.
+# A new prefix: what earlier runs recorded of the old one does not hold for it.
+rm -rf "$prefix" "$build/install_folders.txt"
+mkdir -p "$prefix"/{"$bin","$include","$lib",share/man}
+ln -s share/man "$prefix/man"
+touch "$prefix/$bin/other"
+before=$(cd "$prefix" && find . -printf '%p %y %l\n' | sort)
+bash "$source/scripts/install.sh" "$build" "$prefix" >/dev/null || fail "install"
 
 for f in "$bin"/{powlog,greeter,echoback} "$include/conbits/io.h" "$lib/libconbits-io.a" \
 	"$lib"/cmake/conbits/conbits{Config,ConfigVersion,Targets}.cmake "$lib/pkgconfig/conbits-io.pc"; do
@@ -21,9 +24,8 @@ bash "$(dirname "$0")/installed_test.sh" "$prefix/$bin" "$prefix/$man" >/dev/nul
 expect_eq "pkg-config prefix" \
 	"$(PKG_CONFIG_PATH="$prefix/$lib/pkgconfig" pkg-config --variable=prefix conbits-io)" "$prefix"
 
-# Into a scratch copy, so that the consumer test still finds the installed files.
-cp -a "$prefix" "$prefix.uninstalled"
-bash "$source/scripts/uninstall.sh" "$build" "$prefix.uninstalled" || fail "uninstall"
-expect_eq "left after uninstall" "$(cd "$prefix.uninstalled" && find . | sort)" "$before"
-rm -rf "$prefix.uninstalled"
+bash "$source/scripts/uninstall.sh" "$build" "$prefix" || fail "uninstall"
+expect_eq "left after uninstall" "$(cd "$prefix" && find . -printf '%p %y %l\n' | sort)" "$before"
+# Again, for the consumer test.
+bash "$source/scripts/install.sh" "$build" "$prefix" >/dev/null || fail "install again"
 finish

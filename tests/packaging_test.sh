@@ -42,7 +42,7 @@ lib=lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 holds "$programs" bin/{powlog,greeter,echoback} share/man/man1/{powlog,greeter,echoback}.1.gz \
 	share/doc/conbits/{copyright,changelog.gz}
 holds "$dev" include/conbits/io.h "$lib/libconbits-io.a" "$lib/cmake/conbits/conbitsConfig.cmake" \
-	"$lib/pkgconfig/conbits-io.pc" share/man/man3/{io,print_string,print_nl,print_int,read_int}.3.gz \
+	"$lib/pkgconfig/conbits-io.pc" share/man/man3/{conbits-io,print_string,print_nl,print_int,read_int}.3.gz \
 	share/doc/libconbits-io-dev/{copyright,changelog.gz}
 dpkg-deb -c "$programs" | grep -qE '/(include|man3|pkgconfig)/' && fail "development files in conbits"
 dpkg-deb -c "$dev" | grep -qE '/(bin|man1)/' && fail "programs in libconbits-io-dev"

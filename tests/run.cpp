@@ -158,13 +158,15 @@ Outcome run(const std::vector<std::string> &argv, const std::string &input,
 }
 
 int start_on_pipe(pid_t *pid, const std::vector<std::string> &argv, int fd,
-		  const std::vector<Redirect> &redirects)
+		  const std::vector<Redirect> &redirects, const std::string &waiting)
 {
 	int p[2];
 	if (pipe2(p, O_CLOEXEC) != 0)
 		return -1;
 	const bool reads = fd == 0 || fd == 1; // the child's end: the reading one for 0 and 1
 	const int theirs = reads ? p[0] : p[1], ours = reads ? p[1] : p[0];
+	if (reads && write(ours, waiting.data(), waiting.size()) != static_cast<ssize_t>(waiting.size()))
+		return -1;
 	fcntl(theirs, F_SETFL, O_NONBLOCK);
 	*pid = fork();
 	if (*pid == 0) {

@@ -29,10 +29,10 @@ Outcome run(const std::vector<std::string> &argv, const std::string &input = {},
 	    const std::vector<Redirect> &redirects = {}, int timeout_s = 60);
 
 // Starts argv with descriptor fd the non-blocking end of a new pipe, and the descriptors in
-// redirects set up as run() sets them; 0, 1 and 2 are otherwise inherited. Gives the other end
-// of the pipe, or -1.
+// redirects set up as run() sets them; 0, 1 and 2 are otherwise inherited. A pipe the child
+// reads holds waiting before the child starts. Gives the other end of the pipe, or -1.
 int start_on_pipe(pid_t *pid, const std::vector<std::string> &argv, int fd,
-		  const std::vector<Redirect> &redirects = {});
+		  const std::vector<Redirect> &redirects = {}, const std::string &waiting = {});
 // Waits for the child to end: its exit status, or -1 when a signal ended it.
 int child_status(pid_t pid);
 
