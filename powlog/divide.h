@@ -2,42 +2,49 @@
 // Division by a divisor fixed for the whole run, as a multiplication by its reciprocal, the way
 // a compiler divides by a constant. libdivide works out the reciprocal; the step takes one of
 // three forms, and which one is settled once, so that a loop can be built for each.
-#pragma once
+#ifndef CONBITS_DIVIDE_H
+#define CONBITS_DIVIDE_H
 
 #include <stdint.h>
 
-#include <libdivide.h>
+#include "reciprocal.h"
 
-enum class division_form { shift, multiply, multiply_add };
+enum class division_form : uint8_t { shift, multiply, multiply_add };
 
 struct divisor {
-	libdivide::libdivide_u64_t reciprocal;
+	reciprocal r;
 	division_form form;
 };
 
 // d must not be 0.
 static inline divisor divisor_for(uint64_t d)
 {
-	divisor r{libdivide::libdivide_u64_gen(d), division_form::multiply};
-	if (r.reciprocal.magic == 0)
-		r.form = division_form::shift; // a power of two
-	else if ((r.reciprocal.more & libdivide::LIBDIVIDE_ADD_MARKER) != 0)
-		r.form = division_form::multiply_add; // the reciprocal needs 65 bits, as for 7
-	return r;
+	divisor out{reciprocal_of(d), division_form::multiply};
+	if (out.r.magic == 0)
+		out.form = division_form::shift; // a power of two
+	else if (out.r.add != 0)
+		out.form = division_form::multiply_add; // the reciprocal needs 65 bits, as for 7
+	return out;
+}
+
+// The high 64 bits of the 128-bit product: one instruction (mul, umulh).
+static inline uint64_t mulhi(uint64_t a, uint64_t b)
+{
+	__extension__ using wide = unsigned __int128;
+	return static_cast<uint64_t>((static_cast<wide>(a) * b) >> 64);
 }
 
 template <division_form form>
-[[gnu::always_inline]] static inline uint64_t divide(uint64_t n, const libdivide::libdivide_u64_t &r)
+[[gnu::always_inline]] static inline uint64_t divide(uint64_t n, const reciprocal &r)
 {
-	const unsigned shift = r.more & libdivide::LIBDIVIDE_64_SHIFT_MASK;
 	if constexpr (form == division_form::shift) {
-		return n >> shift;
+		return n >> r.shift;
 	} else {
-		const uint64_t high = libdivide::libdivide_mullhi_u64(r.magic, n);
+		const uint64_t high = mulhi(r.magic, n);
 		if constexpr (form == division_form::multiply)
-			return high >> shift;
+			return high >> r.shift;
 		else // the 65th bit of the reciprocal, added back without overflow
-			return (((n - high) >> 1) + high) >> shift;
+			return (((n - high) >> 1) + high) >> r.shift;
 	}
 }
 
@@ -46,11 +53,13 @@ static inline uint64_t divide(uint64_t n, const divisor &d)
 {
 	switch (d.form) {
 	case division_form::shift:
-		return divide<division_form::shift>(n, d.reciprocal);
+		return divide<division_form::shift>(n, d.r);
 	case division_form::multiply:
-		return divide<division_form::multiply>(n, d.reciprocal);
+		return divide<division_form::multiply>(n, d.r);
 	case division_form::multiply_add:
 		break;
 	}
-	return divide<division_form::multiply_add>(n, d.reciprocal);
+	return divide<division_form::multiply_add>(n, d.r);
 }
+
+#endif

@@ -138,7 +138,7 @@ static int log_kernel(uint64_t power, uint64_t base)
 	if (base == 2) // a constant divisor: the division is a shift by one
 		return log_repeated(power, base, [](uint64_t q) { return q / 2; });
 	const divisor d = divisor_for(base);
-	const libdivide::libdivide_u64_t r = d.reciprocal;
+	const reciprocal r = d.r;
 	switch (d.form) {
 	case division_form::shift:
 		return log_repeated(power, base,

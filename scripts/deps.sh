@@ -8,6 +8,8 @@
 #   cross      the arm64 cross build, tested under qemu-user
 #   lint       the clang-tidy and cppcheck build
 #   packaging  the checks of the packages: lintian, autopkgtest, reprotest
+#   clang      the build and the suite with clang (and its AddressSanitizer runtime)
+#   root       scripts/in-root.sh: debootstrap, to make a root of another release
 # When nothing is missing it does nothing and touches no network.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -31,7 +33,9 @@ done
 lint=(clang-tidy cppcheck)
 # The tests' GoogleTest is built from the sources libgtest-dev ships.
 cross=(g++-aarch64-linux-gnu gcc-aarch64-linux-gnu qemu-user)
-packaging=(lintian autopkgtest reprotest faketime disorderfs locales-all git)
+packaging=(lintian autopkgtest reprotest faketime disorderfs locales-all git apt-file)
+clang=(clang)
+root=(debootstrap git)
 
 wanted=()
 for group in "$@"; do
@@ -42,6 +46,8 @@ for group in "$@"; do
 	lint) wanted+=("${build[@]}" "${lint[@]}") ;;
 	cross) wanted+=("${build[@]}" "${tests[@]}" "${cross[@]}") ;;
 	packaging) wanted+=("${build[@]}" "${tests[@]}" "${package[@]}" "${packaging[@]}") ;;
+	clang) wanted+=("${build[@]}" "${tests[@]}" "${clang[@]}") ;;
+	root) wanted+=("${root[@]}") ;;
 	*) echo "deps.sh: unknown group: $group" >&2; exit 1 ;;
 	esac
 done

@@ -1,6 +1,7 @@
 /* SPDX-License-Identifier: ISC */
 // Runs a program as a subprocess and collects what it wrote, for end-to-end tests.
-#pragma once
+#ifndef CONBITS_TESTS_RUN_H
+#define CONBITS_TESTS_RUN_H
 
 #include <fcntl.h>
 #include <sys/types.h>
@@ -53,3 +54,5 @@ bool have_program(const char *name);
 
 // The shared libraries an executable names as NEEDED, but for the C library's loader.
 std::vector<std::string> needed_libraries(const std::string &path);
+
+#endif
