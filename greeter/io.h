@@ -28,7 +28,8 @@ int print_int(int32_t value);
  * one; 0 when the input is not a number, or, with errno set to ERANGE, when the number is
  * outside int32_t (its characters are consumed); EOF at the end of input, and when a read
  * fails during the call, even after some digits (errno is the read's; an error indicator that
- * stdin already had set hides a new one). */
+ * stdin already had set hides a new one). 0x followed by no hex digit (0xg) is consumed, and
+ * gives the number 0 with glibc before 2.43, no number (0) with glibc 2.43 and later. */
 int read_int(int32_t *cell);
 
 #ifdef __cplusplus

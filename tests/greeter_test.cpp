@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: ISC
 #include <gtest/gtest.h>
 
+#include <gnu/libc-version.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -42,6 +43,15 @@ TEST(Io, RoutinesWriteExactlyTheirBytes)
 	}
 }
 
+// 0x and then no hex digit: the number 0 for glibc before 2.43, no number from 2.43 on, as the
+// C standard has it. Either way the 0x is gone.
+std::string zero_x_then_g()
+{
+	unsigned major = 0, minor = 0;
+	std::sscanf(gnu_get_libc_version(), "%u.%u", &major, &minor);
+	return major * 100 + minor < 243 ? "1:0 0:99 g" : "0:99 g";
+}
+
 TEST(Io, ReadIntTakesStrtolBaseZeroSyntax)
 {
 	// Each read shows as result:cell; a cell a failed read leaves alone stays 99.
@@ -57,7 +67,7 @@ TEST(Io, ReadIntTakesStrtolBaseZeroSyntax)
 		{{}, "2147483647 -2147483648 0x7fffffff", "1:2147483647 1:-2147483648 1:2147483647 -1:99 ", ""},
 		{{}, "2147483648 -2147483649 0x80000000 7", "0:99! 0:99! 0:99! 1:7 -1:99 ", ""},
 		{{}, "99999999999999999999999 -0xffffffffffffffffff 5;", "0:99! 0:99! 1:5 0:99 ;", ""},
-		{{}, "0xg", "1:0 0:99 g", ""},
+		{{}, "0xg", zero_x_then_g(), ""},
 	};
 	for (const Case &c : cases) {
 		Outcome o = run({probe, "read"}, c.input);

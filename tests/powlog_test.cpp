@@ -177,9 +177,11 @@ Outcome model(const std::string &base_arg, const std::string &exp_arg)
 	if (base < 2 || values[1] < 0)
 		return failed;
 	wide power = 1;
-	for (long i = 0; i < values[1]; i++)
-		if ((power *= base) > UINT64_MAX)
+	for (long i = 0; i < values[1]; i++) {
+		power *= base;
+		if (power > UINT64_MAX)
 			return failed;
+	}
 	int log = 0;
 	for (wide q = power; q >= base; q /= base)
 		log++;
