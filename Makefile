@@ -6,7 +6,7 @@ BUILD := build/release
 DEPS := bash scripts/deps.sh
 VERSION := $(shell sed -n 's/^  VERSION //p' CMakeLists.txt)
 
-.PHONY: all build demo test test-arm64 sanitize lint bench install uninstall package dist clean
+.PHONY: all build demo test test-clang test-arm64 sanitize lint bench install uninstall package dist clean
 
 all: build
 
@@ -26,6 +26,11 @@ demo: build
 test:
 	@$(DEPS) test
 	cmake --workflow --preset default
+
+# The same suite, built by clang.
+test-clang:
+	@$(DEPS) clang
+	cmake --workflow --preset clang
 
 # Cross-built for 64-bit ARM, and tested under qemu-user.
 test-arm64:
