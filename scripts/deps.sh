@@ -33,7 +33,7 @@ done
 lint=(clang-tidy cppcheck)
 # The tests' GoogleTest is built from the sources libgtest-dev ships.
 cross=(g++-aarch64-linux-gnu gcc-aarch64-linux-gnu qemu-user)
-packaging=(lintian autopkgtest reprotest faketime disorderfs locales-all git apt-file)
+packaging=(lintian autopkgtest reprotest faketime disorderfs locales-all git)
 clang=(clang)
 root=(debootstrap git)
 
