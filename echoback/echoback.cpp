@@ -140,8 +140,12 @@ static const sock_fprog confinement = {sizeof filter / sizeof filter[0],
 // poll's result: positive once ready, or minus an errno value.
 static long wait_for(int fd, short events)
 {
-	static pollfd waiting; // static, as every buffer here: nothing on the stack to guard
-	waiting = {fd, events, 0};
+	// Static, as every buffer here, and filled in field by field, as a braced value would be
+	// built on the stack first in an unoptimised build: nothing on the stack to guard.
+	static pollfd waiting;
+	waiting.fd = fd;
+	waiting.events = events;
+	waiting.revents = 0;
 	long n = 0;
 	do
 		n = syscall5(sys_wait, reinterpret_cast<uintptr_t>(&waiting), 1, wait_forever);
