@@ -164,15 +164,22 @@ TEST(Echoback, WaitsForANonBlockingDescriptorOneFedSlowly)
 	std::remove(out.c_str());
 }
 
+// echoback on a non-blocking descriptor 1, once it has written its prompt to out.
+int start_waiting_for_input(pid_t *pid, const std::string &out)
+{
+	int feed = start_on_nonblocking_pipe(pid, 1, out);
+	for (int waited = 0; feed >= 0 && read_file(out) != prompt && waited < 100; waited++)
+		usleep(50000);
+	return feed;
+}
+
 // A wait that fails is named as such, not as the read that would block.
 TEST(Echoback, SaysWhyTheWaitFailed)
 {
 	std::string out = temp_file("", "output");
 	pid_t pid = -1;
-	int feed = start_on_nonblocking_pipe(&pid, 1, out);
+	int feed = start_waiting_for_input(&pid, out);
 	ASSERT_GE(feed, 0);
-	for (int waited = 0; read_file(out) != prompt && waited < 100; waited++)
-		usleep(50000);
 	// poll refuses more descriptors than the process may hold.
 	Outcome limited = run({"/usr/bin/prlimit", "--pid", std::to_string(pid), "--nofile=0"});
 	EXPECT_EQ(limited.status, 0) << limited.err;
@@ -197,10 +204,8 @@ TEST(Echoback, GoesOnAfterAStopAndContinue)
 {
 	std::string out = temp_file("", "output");
 	pid_t pid = -1;
-	int feed = start_on_nonblocking_pipe(&pid, 1, out);
+	int feed = start_waiting_for_input(&pid, out);
 	ASSERT_GE(feed, 0);
-	for (int waited = 0; read_file(out) != prompt && waited < 100; waited++)
-		usleep(50000);
 	usleep(50000);
 	stop_and_continue(pid);
 	EXPECT_EQ(write(feed, "x\n", 2), 2);
