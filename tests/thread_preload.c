@@ -1,12 +1,12 @@
 /* SPDX-License-Identifier: ISC */
 /* Preloaded, it starts a thread that never ends, as a profiler's or tracer's library may: a
  * program that ends only its own thread then never ends. CONBITS_THREAD says what the thread
- * does meanwhile: nothing (unset), "forbidden" (a system call no confined program needs, again
- * and again), or "filtered" (it puts a seccomp filter of its own on itself, before main). */
+ * does: wait for ever in read, which a confined program may call too (unset); a system call no
+ * confined program needs, again and again ("forbidden"); or put a seccomp filter of its own on
+ * itself ("filtered"). Whatever it does first is done before main starts. */
 #include <linux/filter.h>
 #include <linux/seccomp.h>
 #include <pthread.h>
-#include <semaphore.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/prctl.h>
@@ -14,7 +14,7 @@
 #include <time.h>
 #include <unistd.h>
 
-static sem_t ready;
+static int ready[2], never[2];
 
 static void *idle(void *unused)
 {
@@ -26,22 +26,24 @@ static void *idle(void *unused)
 		prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0);
 		syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER, 0, &own);
 	}
-	sem_post(&ready);
+	char c = 0;
+	if (write(ready[1], &c, 1) != 1)
+		return NULL;
 	const struct timespec tick = {0, 10000000};
 	for (;;)
 		if (mode != NULL && strcmp(mode, "forbidden") == 0) {
 			syscall(SYS_getpid);
 			nanosleep(&tick, NULL);
-		} else {
-			pause();
+		} else if (read(never[0], &c, 1) < 0) {
+			return NULL;
 		}
-	return NULL;
 }
 
 __attribute__((constructor)) static void start_thread(void)
 {
 	pthread_t thread;
-	sem_init(&ready, 0, 0);
-	if (pthread_create(&thread, NULL, idle, NULL) == 0)
-		sem_wait(&ready);
+	char c;
+	if (pipe(ready) == 0 && pipe(never) == 0 && pthread_create(&thread, NULL, idle, NULL) == 0 &&
+	    read(ready[0], &c, 1) != 1)
+		abort();
 }
