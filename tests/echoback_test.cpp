@@ -141,6 +141,11 @@ TEST(Echoback, ConfinesEveryThread)
 	EXPECT_TRUE(std::regex_match(o.err, std::regex("echoback: cannot confine thread [0-9]+: "
 						       "it has a seccomp filter of its own\n")))
 		<< o.err;
+	// No room left for one more filter: refused otherwise, and said with the error's number.
+	setenv("CONBITS_THREAD", "crowded", 1);
+	o = run({echoback}, {}, {{1, out, O_RDONLY}}, 10);
+	EXPECT_EQ(o.status, 1);
+	EXPECT_EQ(o.err, "echoback: cannot confine itself: error 12\n");
 	for (const char *name : {"LD_PRELOAD", "ASAN_OPTIONS", "CONBITS_THREAD"})
 		unsetenv(name);
 	std::remove(out.c_str());
