@@ -48,18 +48,4 @@ template <division_form form>
 	}
 }
 
-// n / d, for a form known only at run time.
-static inline uint64_t divide(uint64_t n, const divisor &d)
-{
-	switch (d.form) {
-	case division_form::shift:
-		return divide<division_form::shift>(n, d.r);
-	case division_form::multiply:
-		return divide<division_form::multiply>(n, d.r);
-	case division_form::multiply_add:
-		break;
-	}
-	return divide<division_form::multiply_add>(n, d.r);
-}
-
 #endif

@@ -31,7 +31,6 @@ for d in "${depends[@]}"; do
 	esac
 done
 lint=(clang-tidy cppcheck)
-# The tests' GoogleTest is built from the sources libgtest-dev ships.
 cross=(g++-aarch64-linux-gnu gcc-aarch64-linux-gnu qemu-user)
 packaging=(lintian autopkgtest reprotest faketime disorderfs locales-all git)
 clang=(clang)

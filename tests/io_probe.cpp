@@ -1,12 +1,33 @@
 // SPDX-License-Identifier: ISC
-// Drives the io routines through the real standard streams, one scenario per run; reports
-// the routines' return values on standard error.
+// io_probe WHAT [ARG]: drives the io routines through the real standard streams, and reports
+// what a routine returned on standard error.
 #include <errno.h>
+#include <poll.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "io.h"
+
+// Reads into a cell holding 99, again and again, showing each result:cell, with ! for a number
+// out of range and the errno's name for a failed read; after a read that found nothing yet,
+// waits for more, without clearerr. Stops at the end, or at what is not a number, and copies
+// what is left.
+static void read_all()
+{
+	for (bool again = true; again;) {
+		int32_t cell = 99;
+		errno = 0;
+		const int result = read_int(&cell);
+		const int error = errno;
+		const char *mark = error == ERANGE ? "!" : result == EOF && error != 0 ? strerrorname_np(error) : "";
+		printf("%d:%d%s ", result, cell, mark);
+		pollfd more = {0, POLLIN, 0};
+		again = result == 1 || error == ERANGE || (error == EAGAIN && poll(&more, 1, 5000) == 1);
+	}
+	for (int c = getchar(); c != EOF; c = getchar())
+		putchar(c);
+}
 
 int main(int argc, char *argv[])
 {
@@ -19,22 +40,8 @@ int main(int argc, char *argv[])
 	} else if (strcmp(what, "nl") == 0) {
 		fprintf(stderr, "%d", print_nl());
 	} else if (strcmp(what, "read") == 0) {
-		// Each read into a cell holding 99, until one fails other than by a number out of
-		// range (marked !); then what is left unread. A read error shows its errno's name.
-		for (bool again = true; again;) {
-			int32_t cell = 99;
-			errno = 0;
-			int result = read_int(&cell);
-			bool out_of_range = errno == ERANGE;
-			const char *mark = out_of_range ? "!" : "";
-			if (result == EOF && errno != 0)
-				mark = strerrorname_np(errno);
-			printf("%d:%d%s ", result, cell, mark);
-			again = result == 1 || out_of_range;
-		}
-		for (int c = getchar(); c != EOF; c = getchar())
-			putchar(c);
-	} else if (strcmp(what, "mixed") == 0) {
+		read_all();
+	} else if (strcmp(what, "mixed") == 0) { // the routines share stdout's buffer with printf
 		print_string("a");
 		print_nl();
 		printf("b");

@@ -1,11 +1,8 @@
 # SPDX-License-Identifier: ISC
-# Helpers for the shell tests: each check names what it expected.
+# Helpers for the shell checks: each names what it expected.
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-expect_eq() { # what, got, want
-	[ "$2" = "$3" ] || fail "$1: got [$2], want [$3]"
-}
-expect_file() { [ -f "$1" ] || fail "missing $1"; }
+expect_eq() { [ "$2" = "$3" ] || fail "$1: got [$2], want [$3]"; } # what, got, want
 finish() {
 	[ "$failures" -eq 0 ] || { echo "$failures check(s) failed" >&2; exit 1; }
 	echo "all checks passed"

@@ -2,9 +2,10 @@
 /* Preloaded, it starts a thread that never ends, as a profiler's or tracer's library may: a
  * program that ends only its own thread then never ends. CONBITS_THREAD says what the thread
  * does: wait for ever in read, which a confined program may call too (unset); a system call no
- * confined program needs, again and again ("forbidden"); or put a seccomp filter of its own on
- * itself ("filtered"). Whatever it does first is done before main starts. "crowded" fills the
- * whole process's room for seccomp filters first, so that the kernel has none left for main. */
+ * confined program needs, again and again ("forbidden"), or an allowed one by its x32 number
+ * ("x32"); or put a seccomp filter of its own on itself ("filtered"). Whatever it does first is
+ * done before main starts. "crowded" fills the whole process's room for seccomp filters first,
+ * so that the kernel has none left for main. */
 #include <linux/filter.h>
 #include <linux/seccomp.h>
 #include <pthread.h>
@@ -32,6 +33,10 @@ static void *idle(void *unused)
 	for (;;)
 		if (mode != NULL && strcmp(mode, "forbidden") == 0)
 			syscall(SYS_getpid);
+#ifdef __x86_64__
+		else if (mode != NULL && strcmp(mode, "x32") == 0)
+			syscall(0x40000000 | SYS_write, 2, "", 0);
+#endif
 		else if (read(never[0], &c, 1) < 0)
 			return NULL;
 }

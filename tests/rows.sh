@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: ISC
+# rows.sh FILE PROGRAM...: runs the rows of FILE, with each PROGRAM found by its name. A row:
+#   row NAME COMMAND WANT [INPUT]
+# COMMAND runs in bash, in a new scratch folder, with INPUT on standard input. WANT is its exit
+# status, a space, what it wrote to standard output, then, if it wrote any, "2>" and what it
+# wrote to standard error. WANT and INPUT take printf's \ escapes. Put before row, on_host skips
+# a row under an emulator and unsanitized one in a sanitizer build, installed one where no man
+# pages are installed; each says so. The environment: CONBITS_EMULATOR, the command that runs
+# the programs (a cross build's); CONBITS_SANITIZED; CONBITS_MANDIR, the installed pages.
+set -u -o pipefail
+rows=$1
+shift
+T=$(mktemp -d "${TMPDIR:-/tmp}/rows.XXXXXX")
+trap 'rm -rf "$T"' EXIT
+mkdir "$T/bin" "$T/real"
+emulator=${CONBITS_EMULATOR:-} man=${CONBITS_MANDIR:-}
+for p in "$@"; do
+	p=$(realpath "$p") name=${p##*/}
+	ln -s "$p" "$T/real/$name"
+	if [ -n "$emulator" ] && [ "${name%.so}" = "$name" ]; then
+		printf '#!/bin/sh\nexec %s "%s" "$@"\n' "$emulator" "$p" >"$T/bin/$name"
+		chmod +x "$T/bin/$name"
+	else
+		ln -s "$p" "$T/bin/$name"
+	fi
+done
+PATH=$T/bin:$PATH
+# Other programs' messages in English; a preloaded library may come before the sanitizers'.
+export LC_ALL=C LANGUAGE= ASAN_OPTIONS=verify_asan_link_order=0
+
+# Runs a program under another name: named NAME PROGRAM ARG...
+named() {
+	if [ -n "$emulator" ]; then $emulator -0 "$1" "$T/real/$2" "${@:3}"; else (exec -a "$1" "$T/real/$2" "${@:3}"); fi
+}
+# The thread library, preloaded into the program and not into the emulator: env $preload ...
+preload=LD_PRELOAD=$T/real/libthread_preload.so
+[ -z "$emulator" ] || preload=QEMU_SET_ENV=$preload
+
+# The shared libraries a program needs, but for the C library's loader.
+needed() { readelf -d "$T/real/$1" | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p' | grep -v '^ld-linux-'; }
+# An installed page, PATH under the man folder, draws no warning from groff or man.
+pages_clean() { zcat "$man/$1.gz" | groff -man -ww -z && MANWIDTH=80 man --warnings -l "$man/$1.gz" >/dev/null; }
+
+passed=0 failed=0 skipped=0
+skip() { # reason [guard...] row NAME ...
+	local reason=$1
+	while [ "$1" != row ]; do shift; done
+	echo "skipped: $2: $reason"
+	skipped=$((skipped + 1))
+}
+on_host() { if [ -n "$emulator" ]; then skip "it measures the build machine, not the emulated one" "$@"; else "$@"; fi; }
+unsanitized() { if [ -n "${CONBITS_SANITIZED:-}" ]; then skip "the sanitizers' runtime changes it" "$@"; else "$@"; fi; }
+installed() { if [ -z "$man" ]; then skip "no installed man pages" "$@"; else "$@"; fi; }
+row() {
+	printf %b "${4-}" >"$T/in"
+	rm -rf "$T/work" && mkdir "$T/work"
+	(cd "$T/work" && eval "$2") <"$T/in" >"$T/out" 2>"$T/err"
+	local status=$?
+	{ printf '%s ' "$status"; cat "$T/out"; if [ -s "$T/err" ]; then printf '2>'; cat "$T/err"; fi; } >"$T/got"
+	printf %b "$3" >"$T/want"
+	if cmp -s "$T/got" "$T/want"; then
+		passed=$((passed + 1))
+	else
+		failed=$((failed + 1))
+		printf 'FAIL: %s\n  command: %s\n  want:\n%s\n  got:\n%s\n' "$1" "$2" \
+			"$(sed -n l "$T/want" | head -n 20)" "$(sed -n l "$T/got" | head -n 20)"
+	fi
+}
+
+. "$rows"
+echo "$rows: $passed passed, $failed failed, $skipped skipped"
+[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
