@@ -1,16 +1,13 @@
 // SPDX-License-Identifier: ISC
-// powlog's division step against the hardware's, at the numerators where a reciprocal is most
-// likely to be off by one, for divisors of each of the three forms.
+// powlog's division step against the hardware's, for divisors of each of the three forms, at
+// the numerators where a reciprocal is most likely to be off by one.
 #include <cstdint>
 #include <cstdio>
-#include <iterator>
 #include <vector>
 
 #include "divide.h"
 
-namespace {
-
-uint64_t divide(uint64_t n, const divisor &d)
+static uint64_t divide(uint64_t n, const divisor &d)
 {
 	switch (d.form) {
 	case division_form::shift:
@@ -23,16 +20,12 @@ uint64_t divide(uint64_t n, const divisor &d)
 	return divide<division_form::multiply_add>(n, d.r);
 }
 
-} // namespace
-
 int main()
 {
-	std::vector<uint64_t> bases;
+	std::vector<uint64_t> bases = {0xffffffff, 0x100000001, 0x7fffffffffffffff, 0x8000000000000000,
+				       0x8000000000000001, UINT64_MAX};
 	for (uint64_t b = 3; b <= 65536; b++)
 		bases.push_back(b);
-	const uint64_t wide[] = {0xffffffff, 0x100000001, 0x7fffffffffffffff, 0x8000000000000000,
-				 0x8000000000000001, UINT64_MAX};
-	bases.insert(bases.end(), std::begin(wide), std::end(wide));
 	for (int k = 17; k < 63; k++)
 		bases.push_back(uint64_t{1} << k);
 	int failures = 0, seen[3] = {};
@@ -40,19 +33,15 @@ int main()
 		const divisor d = divisor_for(b);
 		seen[static_cast<int>(d.form)]++;
 		std::vector<uint64_t> numerators = {0, b - 1, b, UINT64_MAX};
-		for (uint64_t p = b; p <= UINT64_MAX / b; p *= b) {
-			numerators.push_back(p * b - 1);
-			numerators.push_back(p * b);
-		}
+		for (uint64_t p = b; p <= UINT64_MAX / b; p *= b)
+			numerators.insert(numerators.end(), {p * b - 1, p * b});
 		for (uint64_t n : numerators)
 			if (divide(n, d) != n / b && failures++ < 10)
 				printf("%llu / %llu: got %llu\n", static_cast<unsigned long long>(n),
 				       static_cast<unsigned long long>(b),
 				       static_cast<unsigned long long>(divide(n, d)));
 	}
-	for (int form : seen)
-		if (form == 0 && failures++ < 10)
-			puts("a form of the division never ran");
-	printf("%zu divisors, %d failures\n", bases.size(), failures);
-	return failures == 0 ? 0 : 1;
+	printf("%zu divisors: %d shifts, %d multiplies, %d with an add; %d failures\n", bases.size(),
+	       seen[0], seen[1], seen[2], failures);
+	return failures == 0 && seen[0] > 0 && seen[1] > 0 && seen[2] > 0 ? 0 : 1;
 }

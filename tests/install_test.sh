@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: ISC
 # install_test.sh SOURCE BUILD PREFIX BINDIR LIBDIR INCLUDEDIR MANDIR HELPER...: installs into
-# PREFIX, laid out as Debian lays out /usr/local, and checks what landed in the directories
-# CMake chose: the library's files, then the rows against the programs and pages. Uninstalled,
-# only what was there before is left. Installed again, for the consumer test.
+# PREFIX, laid out as Debian lays out /usr/local, in the directories CMake chose, and runs the
+# rows against the programs and pages installed. Uninstalled, only what was there before is
+# left. Installed again, for the consumer test.
 set -u
 . "$(dirname "$0")/lib.sh"
 source=$1 build=$2 prefix=$3 bin=$4 lib=$5 include=$6 man=$7
@@ -15,10 +15,6 @@ touch "$prefix/$bin/other"
 before=$(cd "$prefix" && find . -printf '%p %y %l\n' | sort)
 bash "$source/scripts/install.sh" "$build" "$prefix" >/dev/null || fail "install"
 
-for f in "$include/conbits/io.h" "$lib/libconbits-io.a" "$lib/pkgconfig/conbits-io.pc" \
-	"$lib"/cmake/conbits/conbits{Config,ConfigVersion,Targets}.cmake; do
-	[ -f "$prefix/$f" ] || fail "missing $f"
-done
 expect_eq "pkg-config prefix" \
 	"$(PKG_CONFIG_PATH="$prefix/$lib/pkgconfig" pkg-config --variable=prefix conbits-io)" "$prefix"
 for rows in powlog greeter echoback; do

@@ -1,9 +1,9 @@
 /* SPDX-License-Identifier: ISC */
-/* on_fd FD KIND COMMAND...: runs COMMAND with descriptor FD as KIND says, and exits with its
+/* on_fd FD KIND COMMAND...: runs COMMAND with descriptor FD as KIND says; exits with its
  * status. nonblock: FD as it is, made non-blocking. socket: a stream socket, not connected.
- * pty: the non-blocking side of a new raw terminal, which COMMAND writes and no one reads for
- * a while: COMMAND fills it, waits, and is stopped and continued; then what comes out of the
- * terminal is copied to what FD was. */
+ * pty: the non-blocking side of a new raw terminal that no one reads for a while, so that
+ * COMMAND fills it and waits, and is stopped and continued; what comes out then goes where FD
+ * went. */
 #include <fcntl.h>
 #include <pty.h>
 #include <signal.h>
@@ -11,38 +11,30 @@
 #include <string.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
 
 int main(int argc, char *argv[])
 {
-	if (argc < 4)
-		return 2;
-	const int fd = atoi(argv[1]);
-	int master = -1, other = -1, status = 0, outside = -1;
+	const int fd = argc > 3 ? atoi(argv[1]) : -1, pty = fd >= 0 && strcmp(argv[2], "pty") == 0;
+	int master = -1, slave = -1, outside = -1, status = 0;
 	struct termios raw;
-	if (strcmp(argv[2], "socket") == 0 && dup2(socket(AF_INET, SOCK_STREAM, 0), fd) < 0)
+	if (fd < 0 || (strcmp(argv[2], "socket") == 0 && dup2(socket(AF_INET, SOCK_STREAM, 0), fd) < 0))
 		return 2;
-	if (strcmp(argv[2], "pty") == 0 && (openpty(&master, &other, NULL, NULL, NULL) != 0 ||
-					    tcgetattr(other, &raw) != 0 || (outside = dup(fd)) < 0 ||
-					    dup2(other, fd) < 0))
+	if (pty && (openpty(&master, &slave, NULL, NULL, NULL) != 0 || (outside = dup(fd)) < 0 ||
+		    dup2(slave, fd) < 0 || tcgetattr(fd, &raw) != 0))
 		return 2;
-	if (master >= 0) {
-		cfmakeraw(&raw);
-		tcsetattr(fd, TCSANOW, &raw);
-	}
-	if (strcmp(argv[2], "socket") != 0)
-		fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-	const pid_t pid = master < 0 ? 0 : fork();
+	cfmakeraw(&raw);
+	if (strcmp(argv[2], "socket") != 0 && ((pty && tcsetattr(fd, TCSANOW, &raw) != 0) ||
+					      fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK) != 0))
+		return 2;
+	const pid_t pid = pty ? fork() : 0;
 	if (pid == 0) {
-		if (master >= 0) {
-			close(master);
-			close(outside);
-		}
+		close(master);
+		close(outside);
 		execvp(argv[3], argv + 3);
 		_exit(127);
 	}
-	close(other);
+	close(slave);
 	close(fd);
 	usleep(300000);
 	kill(pid, SIGSTOP);

@@ -1,36 +1,30 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: ISC
-# rows.sh FILE PROGRAM...: runs the rows of FILE, with each PROGRAM found by its name. A row:
-#   row NAME COMMAND WANT [INPUT]
+# rows.sh FILE PROGRAM...: runs the rows of FILE, each PROGRAM found by its name (in $T/real
+# too). A row:   row NAME COMMAND WANT [INPUT]
 # COMMAND runs in bash, in a new scratch folder, with INPUT on standard input. WANT is its exit
 # status, a space, what it wrote to standard output, then, if it wrote any, "2>" and what it
-# wrote to standard error. WANT and INPUT take printf's \ escapes. Put before row, on_host skips
-# a row under an emulator and unsanitized one in a sanitizer build, installed one where no man
-# pages are installed; each says so. The environment: CONBITS_EMULATOR, the command that runs
-# the programs (a cross build's); CONBITS_SANITIZED; CONBITS_MANDIR, the installed pages.
+# wrote to standard error; WANT and INPUT take printf's \ escapes. Put before row, on_host skips
+# it under an emulator, unsanitized in a sanitizer build, installed where no man pages are
+# installed, each saying so. The environment: CONBITS_EMULATOR, the command that runs the
+# programs (a cross build's); CONBITS_SANITIZED; CONBITS_MANDIR, the installed pages.
 set -u -o pipefail
-rows=$1
+rows=$1 emulator=${CONBITS_EMULATOR:-} man=${CONBITS_MANDIR:-}
 shift
-T=$(mktemp -d "${TMPDIR:-/tmp}/rows.XXXXXX")
+T=$(mktemp -d "${TMPDIR:-/tmp}/rows.XXXXXX") && mkdir "$T/bin" "$T/real" || exit
 trap 'rm -rf "$T"' EXIT
-mkdir "$T/bin" "$T/real"
-emulator=${CONBITS_EMULATOR:-} man=${CONBITS_MANDIR:-}
 for p in "$@"; do
-	p=$(realpath "$p") name=${p##*/}
-	ln -s "$p" "$T/real/$name"
-	if [ -n "$emulator" ] && [ "${name%.so}" = "$name" ]; then
-		printf '#!/bin/sh\nexec %s "%s" "$@"\n' "$emulator" "$p" >"$T/bin/$name"
-		chmod +x "$T/bin/$name"
-	else
-		ln -s "$p" "$T/bin/$name"
+	p=$(realpath "$p") && ln -s "$p" "$T/real/${p##*/}" && ln -s "$p" "$T/bin/${p##*/}"
+	if [ -n "$emulator" ] && [ "${p%.so}" = "$p" ]; then
+		rm "$T/bin/${p##*/}" && printf '#!/bin/sh\nexec %s "%s" "$@"\n' "$emulator" "$p" >"$T/bin/${p##*/}"
+		chmod +x "$T/bin/${p##*/}"
 	fi
 done
 PATH=$T/bin:$PATH
 # Other programs' messages in English; a preloaded library may come before the sanitizers'.
 export LC_ALL=C LANGUAGE= ASAN_OPTIONS=verify_asan_link_order=0
 
-# Runs a program under another name: named NAME PROGRAM ARG...
-named() {
+named() { # NAME PROGRAM ARG...: PROGRAM started under another name
 	if [ -n "$emulator" ]; then $emulator -0 "$1" "$T/real/$2" "${@:3}"; else (exec -a "$1" "$T/real/$2" "${@:3}"); fi
 }
 # The thread library, preloaded into the program and not into the emulator: env $preload ...
@@ -43,13 +37,12 @@ needed() { readelf -d "$T/real/$1" | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p
 pages_clean() { zcat "$man/$1.gz" | groff -man -ww -z && MANWIDTH=80 man --warnings -l "$man/$1.gz" >/dev/null; }
 
 passed=0 failed=0 skipped=0
-skip() { # reason [guard...] row NAME ...
+skip() { # REASON [GUARD...] row NAME ...
 	local reason=$1
 	while [ "$1" != row ]; do shift; done
-	echo "skipped: $2: $reason"
-	skipped=$((skipped + 1))
+	echo "skipped: $2: $reason" && skipped=$((skipped + 1))
 }
-on_host() { if [ -n "$emulator" ]; then skip "it measures the build machine, not the emulated one" "$@"; else "$@"; fi; }
+on_host() { if [ -n "$emulator" ]; then skip "the emulator would stand between it and the program" "$@"; else "$@"; fi; }
 unsanitized() { if [ -n "${CONBITS_SANITIZED:-}" ]; then skip "the sanitizers' runtime changes it" "$@"; else "$@"; fi; }
 installed() { if [ -z "$man" ]; then skip "no installed man pages" "$@"; else "$@"; fi; }
 row() {

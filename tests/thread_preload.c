@@ -1,11 +1,10 @@
 /* SPDX-License-Identifier: ISC */
-/* Preloaded, it starts a thread that never ends, as a profiler's or tracer's library may: a
- * program that ends only its own thread then never ends. CONBITS_THREAD says what the thread
- * does: wait for ever in read, which a confined program may call too (unset); a system call no
- * confined program needs, again and again ("forbidden"), or an allowed one by its x32 number
- * ("x32"); or put a seccomp filter of its own on itself ("filtered"). Whatever it does first is
- * done before main starts. "crowded" fills the whole process's room for seccomp filters first,
- * so that the kernel has none left for main. */
+/* Preloaded, it starts a thread that never ends, as a profiler's library may: a program that
+ * ends only its own thread then never ends. Before main, the thread does what CONBITS_THREAD
+ * says: "filtered", put a seccomp filter of its own on itself; then it waits in read, which a
+ * confined program may call too, or calls again and again what none may: getpid
+ * ("forbidden"), or write by its x32 number ("x32"). "crowded" first fills the process's room
+ * for seccomp filters, so that the kernel has none left for main's. */
 #include <linux/filter.h>
 #include <linux/seccomp.h>
 #include <pthread.h>
@@ -16,55 +15,49 @@
 #include <unistd.h>
 
 static int ready[2], never[2];
+static struct sock_filter code[BPF_MAXINSNS];
+
+static int is(const char *mode)
+{
+	return getenv("CONBITS_THREAD") != NULL && strcmp(getenv("CONBITS_THREAD"), mode) == 0;
+}
+
+// Filters of len instructions, the last one allowing everything, as many as the kernel takes.
+static void filters(unsigned short len)
+{
+	const struct sock_fprog fill = {len, code};
+	code[len - 1] = (struct sock_filter)BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW);
+	prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0);
+	while (syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER, 0, &fill) == 0 && len > 1)
+		;
+}
 
 static void *idle(void *unused)
 {
-	(void)unused;
-	const char *mode = getenv("CONBITS_THREAD");
-	if (mode != NULL && strcmp(mode, "filtered") == 0) {
-		static struct sock_filter allow = BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW);
-		static const struct sock_fprog own = {1, &allow};
-		prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0);
-		syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER, 0, &own);
-	}
 	char c = 0;
+	(void)unused;
+	if (is("filtered"))
+		filters(1);
 	if (write(ready[1], &c, 1) != 1)
 		return NULL;
 	for (;;)
-		if (mode != NULL && strcmp(mode, "forbidden") == 0)
+		if (is("forbidden"))
 			syscall(SYS_getpid);
 #ifdef __x86_64__
-		else if (mode != NULL && strcmp(mode, "x32") == 0)
+		else if (is("x32"))
 			syscall(0x40000000 | SYS_write, 2, "", 0);
 #endif
 		else if (read(never[0], &c, 1) < 0)
 			return NULL;
 }
 
-// Filters as long as the kernel takes, then ever shorter ones, down to a single instruction,
-// until it takes no more.
-static void crowd(void)
-{
-	static struct sock_filter code[BPF_MAXINSNS];
-	for (int i = 0; i < BPF_MAXINSNS; i++)
-		code[i] = (struct sock_filter)BPF_STMT(BPF_LD | BPF_W | BPF_ABS, 0);
-	prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0);
-	for (unsigned short len = BPF_MAXINSNS; len > 0; len /= 2) {
-		code[len - 1] = (struct sock_filter)BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW);
-		const struct sock_fprog fill = {len, code + 0};
-		while (syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER, 0, &fill) == 0)
-			;
-	}
-}
-
 __attribute__((constructor)) static void start_thread(void)
 {
 	pthread_t thread;
 	char c;
-	const char *mode = getenv("CONBITS_THREAD");
-	if (mode != NULL && strcmp(mode, "crowded") == 0)
-		crowd();
-	if (pipe(ready) == 0 && pipe(never) == 0 && pthread_create(&thread, NULL, idle, NULL) == 0 &&
-	    read(ready[0], &c, 1) != 1)
+	for (unsigned short len = BPF_MAXINSNS; is("crowded") && len > 0; len /= 2)
+		filters(len);
+	if (pipe(ready) == 0 && pipe(never) == 0 &&
+	    pthread_create(&thread, NULL, idle, NULL) == 0 && read(ready[0], &c, 1) != 1)
 		abort();
 }
