@@ -2,8 +2,8 @@
 # SPDX-License-Identifier: ISC
 # consumer_test.sh PREFIX LIBDIR WORK_DIR [LDFLAGS]: the library installed in PREFIX exports the
 # four routines alone, with C linkage, and programs outside the tree build against it: the
-# tests' helpers through the CMake package (io_probe in C++), and from_c.c through pkg-config,
-# linked by the C compiler (no C++ runtime needed), and into a shared object (the library is
+# tests' helpers through the CMake package; io_probe through pkg-config, as C++, as C linked by
+# the C compiler (no C++ runtime needed), and into a shared object (the library is
 # position-independent).
 set -u
 . "$(dirname "$0")/lib.sh"
@@ -16,8 +16,10 @@ cmake -S "$(dirname "$0")" -B "$work/cmake" -G Ninja -DCMAKE_PREFIX_PATH="$prefi
 	cmake --build "$work/cmake" >>"$work/log" 2>&1 || { cat "$work/log"; fail "through the CMake package"; }
 flags=$(PKG_CONFIG_PATH="$prefix/$lib/pkgconfig" pkg-config --cflags --libs conbits-io)
 # shellcheck disable=SC2086
-cc -o "$work/from_c" "$(dirname "$0")/from_c.c" $ldflags $flags &&
-	cc -shared -fPIC -o "$work/from_c.so" "$(dirname "$0")/from_c.c" $ldflags $flags || fail "through pkg-config"
-expect_eq "from C" "$(printf '21 0x1A 010 -4' | "$work/from_c"; echo "status $?")" "$(printf '21\n26\n8\n-4\nstatus 0')"
-expect_eq "from C++" "$(printf '21 0x1A' | "$work/cmake/io_probe" read)" "1:21 1:26 -1:99 "
+c++ -x c++ -o "$work/from_cpp" "$(dirname "$0")/io_probe.c" $ldflags $flags &&
+	cc -o "$work/from_c" "$(dirname "$0")/io_probe.c" $ldflags $flags &&
+	cc -shared -fPIC -o "$work/from_c.so" "$(dirname "$0")/io_probe.c" $ldflags $flags || fail "through pkg-config"
+for program in cmake/io_probe from_cpp from_c; do
+	expect_eq "$program" "$(printf '21 0x1A 010 -4' | "$work/$program" read)" "1:21 1:26 1:8 1:-4 -1:99 "
+done
 finish

@@ -1,6 +1,9 @@
-// SPDX-License-Identifier: ISC
-// io_probe WHAT [ARG]: calls an io routine on the real standard streams, and shows what it
-// returned on standard error.
+/* SPDX-License-Identifier: ISC */
+/* io_probe WHAT [ARG]: calls an io routine on the real standard streams, and shows what it
+ * returned on standard error. Valid C and C++, for the consumers of either. */
+#ifndef _GNU_SOURCE
+#define _GNU_SOURCE /* strerrorname_np */
+#endif
 #include <conbits/io.h>
 #include <errno.h>
 #include <poll.h>
@@ -13,22 +16,22 @@ int main(int argc, char *argv[])
 	if (strcmp(what, "string") == 0)
 		fprintf(stderr, "%d", print_string(arg));
 	if (strcmp(what, "int") == 0)
-		fprintf(stderr, "%d", print_int(static_cast<int32_t>(strtol(arg, nullptr, 10))));
+		fprintf(stderr, "%d", print_int((int32_t)strtol(arg, NULL, 10)));
 	if (strcmp(what, "nl") == 0)
 		fprintf(stderr, "%d", print_nl());
-	if (strcmp(what, "mixed") == 0) { // one buffer, shared with printf
+	if (strcmp(what, "mixed") == 0) /* one buffer, shared with printf */
 		print_string("a"), print_nl(), printf("b"), print_int(3), printf("c"), print_nl();
-	}
-	// Reads into a cell holding 99 until the end, or what is not a number, showing result:cell
-	// each time, with ! for a number out of range, or the name of a read's error; after a read
-	// that found nothing yet, waits for more and reads on, without clearerr. Then copies the rest.
-	for (bool again = strcmp(what, "read") == 0; again;) {
+	/* Reads into a cell holding 99 until the end, or what is not a number, showing result:cell
+	 * each time, with ! for a number out of range, or the name of a read's error; after a read
+	 * that found nothing yet, waits for more and reads on, without clearerr. Then copies the
+	 * rest. */
+	for (int again = strcmp(what, "read") == 0; again;) {
 		int32_t cell = 99;
 		errno = 0;
 		const int result = read_int(&cell), error = errno;
 		printf("%d:%d%s ", result, cell,
 		       error == ERANGE ? "!" : result == EOF && error != 0 ? strerrorname_np(error) : "");
-		pollfd more = {0, POLLIN, 0};
+		struct pollfd more = {0, POLLIN, 0};
 		again = result == 1 || error == ERANGE || (error == EAGAIN && poll(&more, 1, 5000) == 1);
 		for (int c = again ? EOF : getchar(); c != EOF; c = getchar())
 			putchar(c);
