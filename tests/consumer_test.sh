@@ -14,7 +14,7 @@ rm -rf "$work" && mkdir -p "$work"
 cmake -S "$(dirname "$0")" -B "$work/cmake" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" \
 	-DCMAKE_EXE_LINKER_FLAGS="$ldflags" -DCMAKE_SHARED_LINKER_FLAGS="$ldflags" >"$work/log" 2>&1 &&
 	cmake --build "$work/cmake" >>"$work/log" 2>&1 || { cat "$work/log"; fail "through the CMake package"; }
-flags=$(PKG_CONFIG_PATH="$prefix/$lib/pkgconfig" pkg-config --cflags --libs conbits-io)
+flags="-D_GNU_SOURCE $(PKG_CONFIG_PATH="$prefix/$lib/pkgconfig" pkg-config --cflags --libs conbits-io)"
 # shellcheck disable=SC2086
 c++ -x c++ -o "$work/from_cpp" "$(dirname "$0")/io_probe.c" $ldflags $flags &&
 	cc -o "$work/from_c" "$(dirname "$0")/io_probe.c" $ldflags $flags &&

@@ -1,9 +1,7 @@
 /* SPDX-License-Identifier: ISC */
 /* io_probe WHAT [ARG]: calls an io routine on the real standard streams, and shows what it
- * returned on standard error. Valid C and C++, for the consumers of either. */
-#ifndef _GNU_SOURCE
-#define _GNU_SOURCE /* strerrorname_np */
-#endif
+ * returned on standard error. Valid C and C++, for the consumers of either; built with
+ * _GNU_SOURCE, for strerrorname_np. */
 #include <conbits/io.h>
 #include <errno.h>
 #include <poll.h>

@@ -19,7 +19,8 @@ static struct sock_filter code[BPF_MAXINSNS];
 
 static int is(const char *mode)
 {
-	return getenv("CONBITS_THREAD") != NULL && strcmp(getenv("CONBITS_THREAD"), mode) == 0;
+	const char *what = getenv("CONBITS_THREAD");
+	return what != NULL && strcmp(what, mode) == 0;
 }
 
 // Filters of len instructions, the last one allowing everything, as many as the kernel takes.
