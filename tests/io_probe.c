@@ -1,6 +1,6 @@
 /* SPDX-License-Identifier: ISC */
-/* io_probe WHAT [ARG]: calls an io routine on the real standard streams, and shows what it
- * returned on standard error. Valid C and C++, for the consumers of either; built with
+/* io_probe WHAT [ARG]: calls an io routine on the real standard streams, then writes " => "
+ * and what it returned. Valid C and C++, for the consumers of either; built with
  * _GNU_SOURCE, for strerrorname_np. */
 #include <conbits/io.h>
 #include <errno.h>
@@ -12,11 +12,11 @@ int main(int argc, char *argv[])
 {
 	const char *what = argc > 1 ? argv[1] : "", *arg = argc > 2 ? argv[2] : "";
 	if (strcmp(what, "string") == 0)
-		fprintf(stderr, "%d", print_string(arg));
+		printf(" => %d", print_string(arg));
 	if (strcmp(what, "int") == 0)
-		fprintf(stderr, "%d", print_int((int32_t)strtol(arg, NULL, 10)));
+		printf(" => %d", print_int((int32_t)strtol(arg, NULL, 10)));
 	if (strcmp(what, "nl") == 0)
-		fprintf(stderr, "%d", print_nl());
+		printf(" => %d", print_nl());
 	if (strcmp(what, "mixed") == 0) /* one buffer, shared with printf */
 		print_string("a"), print_nl(), printf("b"), print_int(3), printf("c"), print_nl();
 	/* Reads into a cell holding 99 until the end, or what is not a number, showing result:cell

@@ -1,42 +1,41 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: ISC
-# rows.sh FILE PROGRAM...: runs the rows of FILE, each PROGRAM found by its name (in $T/real
-# too). A row:   row NAME COMMAND WANT [INPUT]
+# rows.sh FILE PROGRAM...: runs FILE's rows, each PROGRAM found by its name (in $T/real too).
+#   row NAME COMMAND WANT [INPUT]
 # COMMAND runs in bash, in a new scratch folder, with INPUT on standard input. WANT is its exit
-# status, a space, what it wrote to standard output, then, if it wrote any, "2>" and what it
-# wrote to standard error; WANT and INPUT take printf's \ escapes. Put before row, on_host skips
-# it under an emulator, unsanitized in a sanitizer build, installed where no man pages are
-# installed, each saying so. The environment: CONBITS_EMULATOR, the command that runs the
-# programs (a cross build's); CONBITS_SANITIZED; CONBITS_MANDIR, the installed pages.
+# status, a space, its standard output, then "2>" and its standard error if it wrote any; WANT
+# and INPUT take printf's \ escapes. Before row, on_host skips it under an emulator,
+# unsanitized in a sanitizer build, installed where no man pages are installed, saying so. The
+# environment: CONBITS_EMULATOR, the command that runs the programs (a cross build's);
+# CONBITS_SANITIZED; CONBITS_MANDIR, the installed pages.
 set -u -o pipefail
-rows=$1 emulator=${CONBITS_EMULATOR:-} man=${CONBITS_MANDIR:-}
+rows=$1 emulator=${CONBITS_EMULATOR:-} man=${CONBITS_MANDIR:-} passed=0 failed=0 skipped=0
 shift
 T=$(mktemp -d "${TMPDIR:-/tmp}/rows.XXXXXX") && mkdir "$T/bin" "$T/real" || exit
 trap 'rm -rf "$T"' EXIT
 for p in "$@"; do
-	p=$(realpath "$p") && ln -s "$p" "$T/real/${p##*/}" && ln -s "$p" "$T/bin/${p##*/}"
-	if [ -n "$emulator" ] && [ "${p%.so}" = "$p" ]; then
-		rm "$T/bin/${p##*/}" && printf '#!/bin/sh\nexec %s "%s" "$@"\n' "$emulator" "$p" >"$T/bin/${p##*/}"
-		chmod +x "$T/bin/${p##*/}"
+	p=$(realpath "$p") && ln -s "$p" "$T/real/${p##*/}" || exit
+	if [ -n "$emulator" ] && [ "${p%.so}" = "$p" ]; then # a script that runs it through the emulator
+		printf '#!/bin/sh\nexec %s "%s" "$@"\n' "$emulator" "$p" >"$T/bin/${p##*/}" && chmod +x "$T/bin/${p##*/}"
+	else
+		ln -s "$p" "$T/bin/${p##*/}"
 	fi
 done
 PATH=$T/bin:$PATH
 # Other programs' messages in English; a preloaded library may come before the sanitizers'.
 export LC_ALL=C LANGUAGE= ASAN_OPTIONS=verify_asan_link_order=0
-
-named() { # NAME PROGRAM ARG...: PROGRAM started under another name
-	if [ -n "$emulator" ]; then $emulator -0 "$1" "$T/real/$2" "${@:3}"; else (exec -a "$1" "$T/real/$2" "${@:3}"); fi
-}
 # The thread library, preloaded into the program and not into the emulator: env $preload ...
 preload=LD_PRELOAD=$T/real/libthread_preload.so
 [ -z "$emulator" ] || preload=QEMU_SET_ENV=$preload
 
+named() { # NAME PROGRAM ARG...: PROGRAM started under another name
+	if [ -n "$emulator" ]; then $emulator -0 "$1" "$T/real/$2" "${@:3}"; else (exec -a "$1" "$T/real/$2" "${@:3}"); fi
+}
 # The shared libraries a program needs, but for the C library's loader.
 needed() { readelf -d "$T/real/$1" | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p' | grep -v '^ld-linux-'; }
 # An installed page, PATH under the man folder, draws no warning from groff or man.
 pages_clean() { zcat "$man/$1.gz" | groff -man -ww -z && MANWIDTH=80 man --warnings -l "$man/$1.gz" >/dev/null; }
 
-passed=0 failed=0 skipped=0
 skip() { # REASON [GUARD...] row NAME ...
 	local reason=$1
 	while [ "$1" != row ]; do shift; done
@@ -46,18 +45,15 @@ on_host() { if [ -n "$emulator" ]; then skip "the emulator would stand between i
 unsanitized() { if [ -n "${CONBITS_SANITIZED:-}" ]; then skip "the sanitizers' runtime changes it" "$@"; else "$@"; fi; }
 installed() { if [ -z "$man" ]; then skip "no installed man pages" "$@"; else "$@"; fi; }
 row() {
-	printf %b "${4-}" >"$T/in"
-	rm -rf "$T/work" && mkdir "$T/work"
+	printf %b "${4-}" >"$T/in" && rm -rf "$T/work" && mkdir "$T/work"
 	(cd "$T/work" && eval "$2") <"$T/in" >"$T/out" 2>"$T/err"
-	local status=$?
-	{ printf '%s ' "$status"; cat "$T/out"; if [ -s "$T/err" ]; then printf '2>'; cat "$T/err"; fi; } >"$T/got"
-	printf %b "$3" >"$T/want"
-	if cmp -s "$T/got" "$T/want"; then
+	{ printf '%s ' $?; cat "$T/out"; if [ -s "$T/err" ]; then printf '2>'; cat "$T/err"; fi; } >"$T/got"
+	if printf %b "$3" | cmp -s "$T/got"; then
 		passed=$((passed + 1))
 	else
 		failed=$((failed + 1))
 		printf 'FAIL: %s\n  command: %s\n  want:\n%s\n  got:\n%s\n' "$1" "$2" \
-			"$(sed -n l "$T/want" | head -n 20)" "$(sed -n l "$T/got" | head -n 20)"
+			"$(printf %b "$3" | sed -n l | head -n 20)" "$(sed -n l "$T/got" | head -n 20)"
 	fi
 }
 
