@@ -12,23 +12,24 @@ top=$(git -C "$(dirname "$0")" rev-parse --show-toplevel)
 version=$(sed -n 's/^  VERSION //p' "$top/CMakeLists.txt")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-log() { echo "=== $*" >&2; }
 clone() { git clone -q "$top" "$1"; }
+run() { # WHAT DIR COMMAND...: COMMAND in DIR, its output kept in $work/WHAT.log, shown if it fails
+	echo "=== $1" >&2
+	(cd "$2" && "${@:3}") >"$work/$1.log" 2>&1 || { tail -n 40 "$work/$1.log" >&2; fail "$1"; }
+}
 
 expect_eq "debian/changelog's version" \
 	"$(dpkg-parsechangelog -l "$top/debian/changelog" -S Version)" "$version"
 
-log "make package"
 clone "$work/binary"
-(cd "$work/binary" && make package) >"$work/binary.log" 2>&1 ||
-	{ tail -n 40 "$work/binary.log" >&2; fail "make package"; }
+run "make package" "$work/binary" make package
 out=$work/binary/build/package
 programs=$out/conbits_${version}_amd64.deb dev=$out/libconbits-io-dev_${version}_amd64.deb
 for f in "$programs" "$dev" "$out/conbits-dbgsym_${version}_amd64.deb" \
 	"$out/conbits_${version}_amd64.changes" "$out/conbits_${version}_amd64.buildinfo"; do
 	[ -f "$f" ] || fail "missing $f"
 done
-grep -q '100% tests passed' "$work/binary.log" || fail "dh_auto_test did not run the suite"
+grep -q '100% tests passed' "$work/make package.log" || fail "dh_auto_test did not run the suite"
 # Each package holds exactly its own files.
 files() { dpkg-deb -c "$1" | awk '$1 !~ /^d/ { sub(/^\.\//, "", $6); print $6 }' | sort; }
 lib=usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)
@@ -52,18 +53,14 @@ expect_eq "paths other packages of $suite ship" \
 lintian -EvIL +pedantic --tag-display-limit 0 --fail-on error,warning "$out/conbits_${version}_amd64.changes" ||
 	fail "lintian on the binary packages"
 
-log "dpkg-buildpackage -S"
 clone "$work/source/conbits"
-(cd "$work/source/conbits" && dpkg-buildpackage -S -us -uc) >"$work/source.log" 2>&1 ||
-	{ tail -n 20 "$work/source.log" >&2; fail "dpkg-buildpackage -S"; }
+run "dpkg-buildpackage -S" "$work/source/conbits" dpkg-buildpackage -S -us -uc
 lintian -EvIL +pedantic --tag-display-limit 0 --fail-on error,warning "$work/source/conbits_${version}_source.changes" ||
 	fail "lintian on the source package"
 
-log "autopkgtest"
 installed() { dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' | sed -n 's/^ii  //p' | sort; }
 installed >"$work/before"
-(cd "$work/binary" && autopkgtest "$out/conbits_${version}_amd64.changes" -- null) \
-	>"$work/autopkgtest.log" 2>&1 || { tail -n 40 "$work/autopkgtest.log" >&2; fail "autopkgtest"; }
+run autopkgtest "$work/binary" autopkgtest "$out/conbits_${version}_amd64.changes" -- null
 mapfile -t added < <(installed | comm -13 "$work/before" -)
 [ ${#added[@]} -eq 0 ] || apt-get purge -y -q "${added[@]}" >/dev/null 2>&1 ||
 	fail "could not purge what autopkgtest installed: ${added[*]}"
@@ -71,19 +68,15 @@ expect_eq "packages autopkgtest left" "$(installed | comm -13 "$work/before" -)"
 
 # user_group needs sudo -h, which bookworm's sudo refuses; time preloads libfaketime, whose own
 # descriptors the descriptor tests would see.
-for run in "+all,-user_group:nocheck" "+all,-user_group,-time:"; do
-	variations=${run%:*} options=${run#*:}
-	log "reprotest --variations=$variations${options:+ with DEB_BUILD_OPTIONS=$options}"
-	dir=$work/reprotest-${options:-check}
+for pair in "+all,-user_group:nocheck" "+all,-user_group,-time:"; do
+	variations=${pair%:*} options=${pair#*:} dir=$work/reprotest-${pair#*:}
 	clone "$dir/src"
-	(cd "$dir" && reprotest --variations="$variations" --store-dir="$dir/store" \
-		-c "DEB_BUILD_OPTIONS=$options dpkg-buildpackage --no-sign -b" src '../*.deb' -- null) \
-		>"$dir.log" 2>&1 || { tail -n 40 "$dir.log" >&2; fail "reprotest --variations=$variations"; }
+	run "reprotest $variations${options:+ with $options}" "$dir" reprotest --variations="$variations" \
+		--store-dir="$dir/store" -c "DEB_BUILD_OPTIONS=$options dpkg-buildpackage --no-sign -b" src '../*.deb' -- null
 done
 
-log "make dist"
-(cd "$work/binary" && make dist) >"$work/dist.log" 2>&1 || { cat "$work/dist.log" >&2; fail "make dist"; }
-tarball=$work/binary/$(tail -n 1 "$work/dist.log")
+run "make dist" "$work/binary" make dist
+tarball=$work/binary/$(tail -n 1 "$work/make dist.log")
 name=conbits-$version
 expect_eq "tarball's files" "$(tar -tzf "$tarball" | grep -v '/$' | sort)" \
 	"$(git -C "$top" ls-files | sed "s|^|$name/|" | sort)"
@@ -93,6 +86,5 @@ tar -xzf "$tarball" -C "$work"
 said=$(cd "$work/$name" && make dist 2>&1 >/dev/null; echo "status $?")
 grep -qx '.*make dist needs a git clone: .*' <<<"$said" && [ "$(wc -l <<<"$said")" -eq 2 ] &&
 	[ "$(tail -n 1 <<<"$said")" = "status 2" ] || fail "make dist outside a git clone: [$said]"
-(cd "$work/$name" && make test) >"$work/unpacked.log" 2>&1 ||
-	{ tail -n 40 "$work/unpacked.log" >&2; fail "make test in the unpacked tarball"; }
+run "make test in the unpacked tarball" "$work/$name" make test
 finish

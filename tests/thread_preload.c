@@ -23,7 +23,8 @@ static int is(const char *mode)
 	return what != NULL && strcmp(what, mode) == 0;
 }
 
-// Filters of len instructions, the last one allowing everything, as many as the kernel takes.
+// Filters of len instructions, the last one allowing everything: as many as the kernel takes,
+// or a single one of one instruction.
 static void filters(unsigned short len)
 {
 	const struct sock_fprog fill = {len, code};
