@@ -1,13 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: ISC
 # rows.sh FILE PROGRAM...: runs FILE's rows, each PROGRAM found by its name (in $T/real too).
-#   row NAME COMMAND WANT [INPUT]
-# COMMAND runs in bash, in a new scratch folder, with INPUT on standard input. WANT is its exit
-# status, a space, its standard output, then "2>" and its standard error if it wrote any; WANT
-# and INPUT take printf's \ escapes. Before row, on_host skips it under an emulator,
-# unsanitized in a sanitizer build, installed where no man pages are installed, saying so. The
-# environment: CONBITS_EMULATOR, the command that runs the programs (a cross build's);
-# CONBITS_SANITIZED; CONBITS_MANDIR, the installed pages.
+# In `row NAME COMMAND WANT [INPUT]`, COMMAND runs in bash in a new scratch folder, INPUT on its
+# standard input; WANT is its exit status, a space, its output, then "2>" and its standard
+# error if any; both take printf's \ escapes. Before row, on_host skips it under an emulator
+# (CONBITS_EMULATOR, a cross build's), unsanitized in a sanitizer build (CONBITS_SANITIZED),
+# installed if no man pages are installed (CONBITS_MANDIR, where they are), saying so.
 set -u -o pipefail
 rows=$1 emulator=${CONBITS_EMULATOR:-} man=${CONBITS_MANDIR:-} passed=0 failed=0 skipped=0
 shift
