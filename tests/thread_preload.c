@@ -3,8 +3,8 @@
  * ends only its own thread then never ends. Before main, the thread does what CONBITS_THREAD
  * says: "filtered", put a seccomp filter of its own on itself; then it waits in read, which a
  * confined program may call too, or calls again and again what none may: getpid
- * ("forbidden"), or write by its x32 number ("x32"). "crowded" first fills the process's room
- * for seccomp filters, so that the kernel has none left for main's. */
+ * ("forbidden"), write by its x32 number ("x32"), or i386's call 0 ("i386"). "crowded" first
+ * fills the process's room for seccomp filters, so that the kernel has none left for main's. */
 #include <linux/filter.h>
 #include <linux/seccomp.h>
 #include <pthread.h>
@@ -48,6 +48,10 @@ static void *idle(void *unused)
 #ifdef __x86_64__
 		else if (is("x32"))
 			syscall(0x40000000 | SYS_write, 2, "", 0);
+		else if (is("i386")) { // 0 is read here and restart_syscall there
+			long number = 0;
+			__asm__ volatile("int $0x80" : "+a"(number) : : "memory");
+		}
 #endif
 		else if (read(never[0], &c, 1) < 0)
 			return NULL;
