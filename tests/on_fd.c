@@ -17,7 +17,7 @@ int main(int argc, char *argv[])
 {
 	const int fd = argc > 3 ? (int)strtol(argv[1], NULL, 10) : -1, pty = fd >= 0 && strcmp(argv[2], "pty") == 0;
 	int master = -1, slave = -1, outside = -1, status = 0;
-	struct termios raw;
+	struct termios raw = {0}; // read by cfmakeraw whatever the kind
 	if (fd < 0 || (strcmp(argv[2], "socket") == 0 && dup2(socket(AF_INET, SOCK_STREAM, 0), fd) < 0))
 		return 2;
 	if (pty && (openpty(&master, &slave, NULL, NULL, NULL) != 0 || (outside = dup(fd)) < 0 ||
