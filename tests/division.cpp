@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: ISC
 // powlog's division step against the hardware's, for divisors of each of the three forms, at
 // the numerators where a reciprocal is most likely to be off by one.
-#include <cstdint>
+#include <cinttypes>
 #include <cstdio>
 #include <vector>
 
@@ -9,15 +9,9 @@
 
 static uint64_t divide(uint64_t n, const divisor &d)
 {
-	switch (d.form) {
-	case division_form::shift:
-		return divide<division_form::shift>(n, d.r);
-	case division_form::multiply:
-		return divide<division_form::multiply>(n, d.r);
-	case division_form::multiply_add:
-		break;
-	}
-	return divide<division_form::multiply_add>(n, d.r);
+	using enum division_form;
+	return d.form == shift ? divide<shift>(n, d.r)
+	       : d.form == multiply ? divide<multiply>(n, d.r) : divide<multiply_add>(n, d.r);
 }
 
 int main()
@@ -37,9 +31,7 @@ int main()
 			numerators.insert(numerators.end(), {p * b - 1, p * b});
 		for (uint64_t n : numerators)
 			if (divide(n, d) != n / b && failures++ < 10)
-				printf("%llu / %llu: got %llu\n", static_cast<unsigned long long>(n),
-				       static_cast<unsigned long long>(b),
-				       static_cast<unsigned long long>(divide(n, d)));
+				printf("%" PRIu64 " / %" PRIu64 ": got %" PRIu64 "\n", n, b, divide(n, d));
 	}
 	printf("%zu divisors: %d shifts, %d multiplies, %d with an add; %d failures\n", bases.size(),
 	       seen[0], seen[1], seen[2], failures);
