@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: ISC
-# rows.sh FILE PROGRAM...: runs FILE's rows, each PROGRAM found by its name (in $T/real too).
-# In `row NAME COMMAND WANT [INPUT]`, COMMAND runs in bash in a new scratch folder, INPUT on its
-# standard input; WANT is its exit status, a space, its output, then "2>" and its standard
-# error if any; both take printf's \ escapes. Before row, on_host skips it under an emulator
-# (CONBITS_EMULATOR, a cross build's), unsanitized in a sanitizer build (CONBITS_SANITIZED),
-# installed if no man pages are installed (CONBITS_MANDIR, where they are), saying so.
+# rows.sh FILE PROGRAM...: runs FILE's rows, each PROGRAM found by its name (and in $T/real).
+# row NAME COMMAND WANT [INPUT]: COMMAND runs in bash in a scratch folder, INPUT its standard
+# input; WANT is its status, a space, its output, then "2>" and its errors if any, with printf's
+# \ escapes. A guard before row skips it, saying why: on_host under an emulator
+# (CONBITS_EMULATOR), unsanitized in a sanitizer build, installed without CONBITS_MANDIR's pages.
 set -u -o pipefail
 rows=$1 emulator=${CONBITS_EMULATOR:-} man=${CONBITS_MANDIR:-} passed=0 failed=0 skipped=0
+tests=$(dirname "$(realpath "$1")") # for what lies beside the rows
 shift
+exec 3>&1 # a row's notes for the log
 T=$(mktemp -d "${TMPDIR:-/tmp}/rows.XXXXXX") && mkdir "$T/bin" "$T/real" || exit
 trap 'rm -rf "$T"' EXIT
 for p in "$@"; do
@@ -35,8 +36,7 @@ needed() { readelf -d "$T/real/$1" | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p
 pages_clean() { zcat "$man/$1.gz" | groff -man -ww -z && MANWIDTH=80 man --warnings -l "$man/$1.gz" >/dev/null; }
 
 skip() { # REASON [GUARD...] row NAME ...
-	local reason=$1
-	while [ "$1" != row ]; do shift; done
+	local reason=$1 && while [ "$1" != row ]; do shift; done
 	echo "skipped: $2: $reason" && skipped=$((skipped + 1))
 }
 on_host() { if [ -n "$emulator" ]; then skip "the emulator would stand between it and the program" "$@"; else "$@"; fi; }
