@@ -2,9 +2,9 @@
 /* Preloaded, it starts a thread that never ends, as a profiler's library may: a program that
  * ends only its own thread then never ends. Before main, the thread does what CONBITS_THREAD
  * says: "filtered", put a seccomp filter of its own on itself; then it waits in read, which a
- * confined program may call too, or calls again and again what none may: getpid
- * ("forbidden"), write by its x32 number ("x32"), or i386's call 0 ("i386"). "crowded" first
- * fills the process's room for seccomp filters, so that the kernel has none left for main's. */
+ * confined program may call too, or calls again and again what none may: getpid ("forbidden"),
+ * write by its x32 number ("x32"), or i386's call 0 ("i386"). "crowded" first fills the
+ * process's room for seccomp filters, so that the kernel has none left for main's. */
 #include <linux/filter.h>
 #include <linux/seccomp.h>
 #include <pthread.h>
@@ -23,8 +23,7 @@ static int is(const char *mode)
 	return what != NULL && strcmp(what, mode) == 0;
 }
 
-// Filters of len instructions, the last one allowing everything: as many as the kernel takes,
-// or a single one of one instruction.
+// As many filters of len instructions as the kernel takes, or one of one; each allows all.
 static void filters(unsigned short len)
 {
 	const struct sock_fprog fill = {len, code};
