@@ -19,10 +19,9 @@ int main(int argc, char *argv[])
 		printf(" => %d", print_nl());
 	if (strcmp(what, "mixed") == 0) /* one buffer, shared with printf */
 		print_string("a"), print_nl(), printf("b"), print_int(3), printf("c"), print_nl();
-	/* Reads into a cell holding 99 until the end, or what is not a number, showing result:cell
-	 * each time, with ! for a number out of range, or the name of a read's error; after a read
-	 * that found nothing yet, waits for more and reads on, without clearerr. Then copies the
-	 * rest. */
+	/* read: result:cell for each call, into a cell holding 99, with ! for a number out of range
+	 * or a read's error by name, up to the end or what is not a number; on EAGAIN it waits and
+	 * calls again, without clearerr. Then what is left unread. */
 	for (int again = strcmp(what, "read") == 0; again;) {
 		int32_t cell = 99;
 		errno = 0;

@@ -46,13 +46,10 @@ row() {
 	printf %b "${4-}" >"$T/in" && rm -rf "$T/work" && mkdir "$T/work"
 	(cd "$T/work" && eval "$2") <"$T/in" >"$T/out" 2>"$T/err"
 	{ printf '%s ' $?; cat "$T/out"; if [ -s "$T/err" ]; then printf '2>'; cat "$T/err"; fi; } >"$T/got"
-	if printf %b "$3" | cmp -s "$T/got"; then
-		passed=$((passed + 1))
-	else
-		failed=$((failed + 1))
-		printf 'FAIL: %s\n  command: %s\n  want:\n%s\n  got:\n%s\n' "$1" "$2" \
-			"$(printf %b "$3" | sed -n l | head -n 20)" "$(sed -n l "$T/got" | head -n 20)"
-	fi
+	if printf %b "$3" | cmp -s "$T/got"; then passed=$((passed + 1)) && return; fi
+	failed=$((failed + 1))
+	printf 'FAIL: %s\n  command: %s\n  want:\n%s\n  got:\n%s\n' "$1" "$2" \
+		"$(printf %b "$3" | sed -n l | head -n 20)" "$(sed -n l "$T/got" | head -n 20)"
 }
 
 . "$rows"
