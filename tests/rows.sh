@@ -32,6 +32,8 @@ named() { # NAME PROGRAM ARG...: PROGRAM started under another name
 }
 # The shared libraries a program needs, but for the C library's loader.
 needed() { readelf -d "$T/real/$1" | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p' | grep -v '^ld-linux-'; }
+# COMMAND..., its output kept in $T/log, and the end of it shown if it fails.
+quiet() { "$@" >"$T/log" 2>&1 || { tail -n 20 "$T/log"; return 1; }; }
 # An installed page, PATH under the man folder, draws no warning from groff or man.
 pages_clean() { zcat "$man/$1.gz" | groff -man -ww -z && MANWIDTH=80 man --warnings -l "$man/$1.gz" >/dev/null; }
 
