@@ -6,7 +6,10 @@ BUILD := build/release
 DEPS := bash scripts/deps.sh
 VERSION := $(shell sed -n 's/^  VERSION //p' CMakeLists.txt)
 
-.PHONY: all build demo test test-clang test-arm64 sanitize lint bench install uninstall package dist clean
+.PHONY: all build demo test test-clang test-cross test-arm64 sanitize lint bench install uninstall package dist clean
+
+# Configure, build and run the suite with one preset.
+suite = cmake --preset $(1) && cmake --build --preset $(1) && ctest --preset $(1)
 
 all: build
 
@@ -25,25 +28,30 @@ demo: build
 
 test:
 	@$(DEPS) test
-	cmake --workflow --preset default
+	$(call suite,default)
 
 # The same suite, built by clang.
 test-clang:
 	@$(DEPS) clang
-	cmake --workflow --preset clang
+	$(call suite,clang)
 
-# Cross-built for 64-bit ARM, and tested under qemu-user.
+# Cross-built for a Debian architecture (make test-cross ARCH=armhf) in build/ARCH, and the
+# suite run under qemu-user.
+test-cross:
+	$(if $(ARCH),,$(error make test-cross needs ARCH, a Debian architecture: ARCH=armhf))
+	@ARCH=$(ARCH) $(DEPS) cross
+	export ARCH=$(ARCH) && $(call suite,cross)
+
 test-arm64:
-	@$(DEPS) cross
-	cmake --workflow --preset arm64
+	$(MAKE) test-cross ARCH=arm64
 
 sanitize:
 	@$(DEPS) test
-	cmake --workflow --preset sanitize
+	$(call suite,sanitize)
 
 lint:
 	@$(DEPS) test lint
-	cmake --workflow --preset lint
+	$(call suite,lint)
 
 bench:
 	@$(DEPS) build

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: ISC
 // echoback: writes a prompt, then echoes each piece read until a read returns nothing.
-// Every read, write and the exit are single system calls, made here with the system call
-// instruction itself: nothing is buffered in the process.
+// Every read, write and the exit are single system calls through the C library's thin
+// wrappers: nothing is buffered in the process.
 //
 // It reads descriptor 1 and writes descriptor 2. On a terminal both are the terminal, opened
 // for reading and writing; redirected, descriptor 1 must be opened for reading (1<file).
@@ -12,9 +12,10 @@
 #include <linux/seccomp.h>
 #include <poll.h>
 #include <stddef.h>
-#include <stdint.h>
+#include <string.h>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
+#include <unistd.h>
 
 static constexpr int in_fd = 1;
 static constexpr int out_fd = 2;
@@ -31,92 +32,69 @@ static constexpr char wait_failed[] = "echoback: cannot wait for descriptor 1: "
 static constexpr char confine_failed[] = "echoback: cannot confine itself: ";
 static constexpr char thread_failed[] = "echoback: cannot confine thread ";
 static constexpr char thread_reason[] = ": it has a seccomp filter of its own";
+// The C library's "Bad file descriptor" would not tell that 1 is open, for writing.
+static constexpr char not_readable[] = "not open for reading";
 
-struct reason {
-	int error;
-	const char *text;
-};
-
-static constexpr reason reasons[] = {
-	{EBADF, "not open for reading"},
-	{EISDIR, "is a directory"},
-	{EIO, "input/output error"},
-	{EINVAL, "invalid argument"},
-};
-
-// Room for a newline, the longest lead, the longest reason or "error " and a number, a newline.
-static char message[1 + sizeof thread_failed + 10 + sizeof thread_reason + 1];
-static_assert(sizeof message >= 1 + sizeof wait_failed + 24);
+// The longest message: a newline, a lead, a reason or a thread's number, a newline.
+static char message[256];
 
 // Whether the last bytes written leave a line open, as the prompt does: a message then needs
 // a newline of its own first.
 static bool mid_line = false;
 
-// The system call instruction, and what differs between the architectures it is written for.
-// aarch64 has no poll, only ppoll, whose third argument is a timeout: none, to wait for ever.
-#if defined(__x86_64__)
-static constexpr uint32_t audit_arch = AUDIT_ARCH_X86_64;
-static constexpr long sys_wait = SYS_poll;
-static constexpr uintptr_t wait_forever = static_cast<uintptr_t>(-1);
-
-// Gives the kernel's result: a count, or minus an errno value. Arguments not given are 0, as
-// some calls insist.
-static long syscall5(long number, uintptr_t a, uintptr_t b, uintptr_t c, uintptr_t d = 0,
-		     uintptr_t e = 0)
-{
-	long result = 0;
-	register uintptr_t r10 asm("r10") = d;
-	register uintptr_t r8 asm("r8") = e;
-	asm volatile("syscall"
-		     : "=a"(result)
-		     : "a"(number), "D"(a), "S"(b), "d"(c), "r"(r10), "r"(r8)
-		     : "rcx", "r11", "memory");
-	return result;
-}
-#elif defined(__aarch64__)
-static constexpr uint32_t audit_arch = AUDIT_ARCH_AARCH64;
-static constexpr long sys_wait = SYS_ppoll;
-static constexpr uintptr_t wait_forever = 0;
-
-static long syscall5(long number, uintptr_t a, uintptr_t b, uintptr_t c, uintptr_t d = 0,
-		     uintptr_t e = 0)
-{
-	register long x8 asm("x8") = number;
-	register uintptr_t x0 asm("x0") = a;
-	register uintptr_t x1 asm("x1") = b;
-	register uintptr_t x2 asm("x2") = c;
-	register uintptr_t x3 asm("x3") = d;
-	register uintptr_t x4 asm("x4") = e;
-	asm volatile("svc #0" : "+r"(x0) : "r"(x8), "r"(x1), "r"(x2), "r"(x3), "r"(x4) : "memory");
-	return static_cast<long>(x0);
-}
-#else
-// cppcheck-suppress preprocessorErrorDirective
-#error "echoback makes its system calls itself, on x86-64 and aarch64 only"
+// The architecture whose system call numbers the filter names. Calls through another ABI of
+// the same kernel (i386 or x32 on x86-64, 32-bit ARM on arm64) carry another, and are refused.
+#if defined(__x86_64__) && defined(__LP64__)
+#define CONFINED_ARCH AUDIT_ARCH_X86_64
+#elif defined(__i386__)
+#define CONFINED_ARCH AUDIT_ARCH_I386
+#elif defined(__aarch64__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+#define CONFINED_ARCH AUDIT_ARCH_AARCH64
+#elif defined(__arm__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+#define CONFINED_ARCH AUDIT_ARCH_ARM
+#elif defined(__powerpc64__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+#define CONFINED_ARCH AUDIT_ARCH_PPC64LE
+#elif defined(__riscv) && __riscv_xlen == 64
+#define CONFINED_ARCH AUDIT_ARCH_RISCV64
+#elif defined(__s390x__)
+#define CONFINED_ARCH AUDIT_ARCH_S390X
+#elif defined(__mips__) && defined(__LP64__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+#define CONFINED_ARCH AUDIT_ARCH_MIPSEL64
 #endif
 
-// Once confined, the process may make only the calls below; any other kills it, as does a
-// call through another architecture's numbers.
+#ifdef CONFINED_ARCH
+// Once confined, the process may make only the calls below; any other kills it. The C
+// library waits with whichever of poll, ppoll or ppoll_time64 the architecture has.
 #define ALLOW(number) BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, number, 0, 1), \
 		      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW)
 static constexpr sock_filter filter[] = {
 	BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
-	BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, audit_arch, 1, 0),
+	BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, CONFINED_ARCH, 1, 0),
 	BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
 	BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-#if defined(__x86_64__)
+#ifdef __x86_64__
 	// The x32 ABI's numbers (bit 30 set) reach the same calls by other numbers.
 	BPF_JUMP(BPF_JMP | BPF_JGE | BPF_K, 0x40000000, 0, 1),
 	BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
 #endif
 	ALLOW(SYS_read),
 	ALLOW(SYS_write),
-	ALLOW(sys_wait),
+#ifdef SYS_poll
+	ALLOW(SYS_poll),
+#endif
+#ifdef SYS_ppoll
+	ALLOW(SYS_ppoll),
+#endif
+#ifdef SYS_ppoll_time64
+	ALLOW(SYS_ppoll_time64),
+#endif
 	ALLOW(SYS_exit_group),
 	ALLOW(SYS_rt_sigreturn),
-	// What the kernel issues itself to resume a call that a stop interrupted (poll on x86-64;
-	// read, write and aarch64's ppoll restart as themselves): Ctrl-Z and fg, a tracer
-	// attaching, a cgroup freeze.
+#ifdef SYS_sigreturn
+	ALLOW(SYS_sigreturn),
+#endif
+	// What the kernel issues itself to resume a call that a stop interrupted: Ctrl-Z and fg,
+	// a tracer attaching, a cgroup freeze.
 	ALLOW(SYS_restart_syscall),
 #ifdef __SANITIZE_ADDRESS__
 	// AddressSanitizer looks up the signal stack before each call that does not return.
@@ -128,17 +106,11 @@ static constexpr sock_filter filter[] = {
 // The kernel only reads the filter; the record's pointer is not const in its declaration.
 static const sock_fprog confinement = {sizeof filter / sizeof filter[0],
 				       const_cast<sock_filter *>(filter)};
-
-// Ends every thread of the process, as _exit does, not just the calling one.
-[[noreturn]] static void exit_now(int status)
-{
-	syscall5(SYS_exit_group, static_cast<uintptr_t>(status), 0, 0);
-	__builtin_unreachable();
-}
+#endif
 
 // A non-blocking descriptor that is not ready is waited for, not taken as a failure. Gives
-// poll's result: positive once ready, or minus an errno value.
-static long wait_for(int fd, short events)
+// poll's result: positive once ready, -1 with errno set on failure.
+static int wait_for(int fd, short events)
 {
 	// Static, as every buffer here, and filled in field by field, as a braced value would be
 	// built on the stack first in an unoptimised build: nothing on the stack to guard.
@@ -146,10 +118,10 @@ static long wait_for(int fd, short events)
 	waiting.fd = fd;
 	waiting.events = events;
 	waiting.revents = 0;
-	long n = 0;
+	int n = 0;
 	do
-		n = syscall5(sys_wait, reinterpret_cast<uintptr_t>(&waiting), 1, wait_forever);
-	while (n == -EINTR);
+		n = poll(&waiting, 1, -1);
+	while (n < 0 && errno == EINTR);
 	return n;
 }
 
@@ -157,8 +129,8 @@ static long wait_for(int fd, short events)
 static bool wrtproc(const char *data, size_t len)
 {
 	while (len > 0) {
-		long n = syscall5(SYS_write, out_fd, reinterpret_cast<uintptr_t>(data), len);
-		if (n == -EINTR || (n == -EAGAIN && wait_for(out_fd, POLLOUT) > 0))
+		const ssize_t n = write(out_fd, data, len);
+		if (n < 0 && (errno == EINTR || (errno == EAGAIN && wait_for(out_fd, POLLOUT) > 0)))
 			continue;
 		if (n <= 0)
 			return false;
@@ -168,50 +140,25 @@ static bool wrtproc(const char *data, size_t len)
 	return true;
 }
 
-static char *append(char *to, const char *text)
-{
-	while (*text != '\0')
-		*to++ = *text++;
-	return to;
-}
-
-// Written in place, from the last digit back.
-static char *append_number(char *to, int n)
-{
-	int digits = 1;
-	for (int rest = n; rest >= 10; rest /= 10)
-		digits++;
-	for (char *d = to + digits; d != to; n /= 10)
-		*--d = static_cast<char>('0' + n % 10);
-	return to + digits;
-}
-
-// A message starts a line of its own.
-static char *start_message()
-{
-	char *m = message;
-	if (mid_line)
-		*m++ = '\n';
-	return m;
-}
-
-// Ends the message that runs up to end with a newline, writes it, and ends the program.
+// Writes the message that runs up to end, on a line of its own, and ends the program.
 [[noreturn]] static void fail_with(char *end)
 {
 	*end++ = '\n';
 	wrtproc(message, static_cast<size_t>(end - message));
-	exit_now(1);
+	_exit(1);
 }
 
-// Says what failed and why, and ends the program.
-[[noreturn]] static void failure(const char *what, int error)
+// The start of a message: a newline first if the line is open, then lead.
+static char *start_message(const char *lead)
 {
-	char *m = append(start_message(), what);
-	const char *text = nullptr;
-	for (const reason &r : reasons)
-		if (r.error == error)
-			text = r.text;
-	fail_with(text != nullptr ? append(m, text) : append_number(append(m, "error "), error));
+	return stpcpy(mid_line ? stpcpy(message, "\n") : message, lead);
+}
+
+// Says what failed and why, in the C library's untranslated words, and ends the program.
+[[noreturn]] static void failure(const char *lead, int error)
+{
+	const char *reason = strerrordesc_np(error);
+	fail_with(stpcpy(start_message(lead), reason != nullptr ? reason : "unknown error"));
 }
 
 // No new privileges, then the filter, on every thread: one that a preloaded library started
@@ -220,14 +167,20 @@ static char *start_message()
 // rather than let it run unconfined. The kernel names the thread it could not synchronise.
 static void confine()
 {
-	syscall5(SYS_prctl, PR_SET_NO_NEW_PRIVS, 1, 0);
-	long r = syscall5(SYS_seccomp, SECCOMP_SET_MODE_FILTER, SECCOMP_FILTER_FLAG_TSYNC,
-			  reinterpret_cast<uintptr_t>(&confinement));
-	if (r > 0)
-		fail_with(append(append_number(append(start_message(), thread_failed), static_cast<int>(r)),
-				 thread_reason));
-	if (r < 0 && r != -ENOSYS && r != -EINVAL)
-		failure(confine_failed, static_cast<int>(-r));
+#ifdef CONFINED_ARCH
+	prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0);
+	const long r = syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER, SECCOMP_FILTER_FLAG_TSYNC,
+			       &confinement);
+	if (r > 0) {
+		static char digits[24];
+		char *d = digits + sizeof digits - 1;
+		for (long n = r; n != 0; n /= 10)
+			*--d = static_cast<char>('0' + n % 10);
+		fail_with(stpcpy(stpcpy(start_message(thread_failed), d), thread_reason));
+	}
+	if (r < 0 && errno != ENOSYS && errno != EINVAL)
+		failure(confine_failed, errno);
+#endif
 }
 
 // One read of at most cap bytes: a count, 0 at the end of input. A read that fails, or a wait
@@ -235,16 +188,15 @@ static void confine()
 static size_t rdproc(char *data, size_t cap)
 {
 	for (;;) {
-		long n = syscall5(SYS_read, in_fd, reinterpret_cast<uintptr_t>(data), cap);
+		const ssize_t n = read(in_fd, data, cap);
 		if (n >= 0)
 			return static_cast<size_t>(n);
-		if (n == -EAGAIN) {
-			long ready = wait_for(in_fd, POLLIN);
-			if (ready < 0)
-				failure(wait_failed, static_cast<int>(-ready));
-		} else if (n != -EINTR) {
-			failure(read_failed, static_cast<int>(-n));
-		}
+		if (errno == EBADF)
+			fail_with(stpcpy(start_message(read_failed), not_readable));
+		if (errno == EAGAIN && wait_for(in_fd, POLLIN) < 0)
+			failure(wait_failed, errno);
+		else if (errno != EAGAIN && errno != EINTR)
+			failure(read_failed, errno);
 	}
 }
 
@@ -252,14 +204,14 @@ int main()
 {
 	confine();
 	if (!wrtproc(prompt, prlen))
-		exit_now(1);
+		_exit(1);
 	mid_line = true;
 	for (;;) {
-		size_t n = rdproc(buffer, buflen);
+		const size_t n = rdproc(buffer, buflen);
 		if (n == 0)
-			exit_now(0);
+			_exit(0);
 		if (!wrtproc(buffer, n))
-			exit_now(1);
+			_exit(1);
 		mid_line = buffer[n - 1] != '\n';
 	}
 }

@@ -5,7 +5,7 @@
 #include <errno.h>
 #include <stdio.h>
 
-#include "io.h"
+#include <conbits/io.h>
 
 char mystr[15] = "hello\n";
 

@@ -27,11 +27,25 @@ static inline divisor divisor_for(uint64_t d)
 	return out;
 }
 
-// The high 64 bits of the 128-bit product: one instruction (mul, umulh).
+// The high 64 bits of the 128-bit product, from four 32-bit products, for a compiler with no
+// 128-bit type (32-bit targets).
+static inline uint64_t mulhi_parts(uint64_t a, uint64_t b)
+{
+	const uint64_t a_lo = a & 0xffffffff, a_hi = a >> 32, b_lo = b & 0xffffffff, b_hi = b >> 32;
+	const uint64_t lo_lo = a_lo * b_lo, hi_lo = a_hi * b_lo, lo_hi = a_lo * b_hi;
+	const uint64_t middle = (lo_lo >> 32) + (hi_lo & 0xffffffff) + lo_hi; // cannot overflow
+	return a_hi * b_hi + (hi_lo >> 32) + (middle >> 32);
+}
+
+// The same, in one instruction (mul, umulh) where the compiler has the type.
 static inline uint64_t mulhi(uint64_t a, uint64_t b)
 {
+#ifdef __SIZEOF_INT128__
 	__extension__ using wide = unsigned __int128;
 	return static_cast<uint64_t>((static_cast<wide>(a) * b) >> 64);
+#else
+	return mulhi_parts(a, b);
+#endif
 }
 
 template <division_form form>

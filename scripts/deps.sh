@@ -5,7 +5,8 @@
 #              debhelper and those marked <!nocheck>
 #   test       run every test: all of Build-Depends but debhelper
 #   package    make package: all of Build-Depends, and dpkg-buildpackage
-#   cross      the arm64 cross build, tested under qemu-user
+#   cross      the cross build for the Debian architecture ARCH (arm64 if unset), tested
+#              under qemu-user
 #   lint       the clang-tidy and cppcheck build
 #   packaging  the checks of the packages: lintian, autopkgtest, reprotest
 #   clang      the build and the suite with clang (and its AddressSanitizer runtime)
@@ -31,7 +32,7 @@ for d in "${depends[@]}"; do
 	esac
 done
 lint=(clang-tidy cppcheck)
-cross=(g++-aarch64-linux-gnu gcc-aarch64-linux-gnu qemu-user)
+cross=(qemu-user dpkg-dev)
 packaging=(lintian autopkgtest reprotest faketime disorderfs locales-all git)
 clang=(clang)
 root=(debootstrap git)
@@ -43,33 +44,39 @@ for group in "$@"; do
 	test) wanted+=("${build[@]}" "${tests[@]}") ;;
 	package) wanted+=("${build[@]}" "${tests[@]}" "${package[@]}") ;;
 	lint) wanted+=("${build[@]}" "${lint[@]}") ;;
-	cross) wanted+=("${build[@]}" "${tests[@]}" "${cross[@]}") ;;
+	cross) # the compilers' names, from dpkg-architecture
+		command -v dpkg-architecture >/dev/null || bash "$0" dpkg-dev
+		gnu=$(dpkg-architecture -a"${ARCH:-arm64}" -qDEB_HOST_GNU_TYPE 2>/dev/null) ||
+			{ echo "deps.sh: not a Debian architecture: ${ARCH:-}" >&2; exit 1; }
+		wanted+=("${build[@]}" "${tests[@]}" "${cross[@]}" "g++-$gnu" "gcc-$gnu") ;;
 	packaging) wanted+=("${build[@]}" "${tests[@]}" "${package[@]}" "${packaging[@]}") ;;
 	clang) wanted+=("${build[@]}" "${tests[@]}" "${clang[@]}") ;;
 	root) wanted+=("${root[@]}") ;;
+	dpkg-dev) wanted+=(dpkg-dev) ;;
 	*) echo "deps.sh: unknown group: $group" >&2; exit 1 ;;
 	esac
 done
 
+# Installed, or waiting only for triggers (status t or W), as when another apt is running.
 missing=()
 for p in $(printf '%s\n' "${wanted[@]}" | sort -u); do
-	[ "$(dpkg-query -W -f='${db:Status-Abbrev}' "$p" 2>/dev/null)" = "ii " ] || missing+=("$p")
+	case $(dpkg-query -W -f='${db:Status-Abbrev}' "$p" 2>/dev/null) in
+	?[itW]*) ;;
+	*) missing+=("$p") ;;
+	esac
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 install="apt-get install -y --no-install-recommends ${missing[*]}"
+cannot() { echo "deps.sh: $1; as root, run: apt-get update && $install" >&2 && exit 1; }
+# sudo only for one who may use it (its group, or no password needed), and asked once.
 if [ "$(id -u)" -eq 0 ]; then
 	sudo=()
-elif command -v sudo >/dev/null; then
+elif command -v sudo >/dev/null && { id -nG | grep -qwE 'sudo|admin|wheel' || sudo -n true 2>/dev/null; }; then
 	sudo=(sudo)
 else
-	echo "deps.sh: missing Debian packages; as root, run: apt-get update && $install" >&2
-	exit 1
+	cannot "missing Debian packages"
 fi
 echo "deps.sh: installing ${missing[*]}" >&2
-export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -q &&
-	"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" || {
-	echo "deps.sh: could not install; as root, run: apt-get update && $install" >&2
-	exit 1
-}
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive sh -c 'apt-get update -q && apt-get install -y -q --no-install-recommends "$@"' \
+	apt "${missing[@]}" || cannot "could not install"

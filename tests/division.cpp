@@ -29,9 +29,13 @@ int main()
 		std::vector<uint64_t> numerators = {0, b - 1, b, UINT64_MAX};
 		for (uint64_t p = b; p <= UINT64_MAX / b; p *= b)
 			numerators.insert(numerators.end(), {p * b - 1, p * b});
-		for (uint64_t n : numerators)
+		for (uint64_t n : numerators) {
 			if (divide(n, d) != n / b && failures++ < 10)
 				printf("%" PRIu64 " / %" PRIu64 ": got %" PRIu64 "\n", n, b, divide(n, d));
+			// The 32-bit targets' high multiply, here against the 128-bit type where there is one.
+			if (mulhi_parts(n, b) != mulhi(n, b) && failures++ < 10)
+				printf("mulhi %" PRIu64 " %" PRIu64 ": got %" PRIu64 "\n", n, b, mulhi_parts(n, b));
+		}
 	}
 	printf("%zu divisors: %d shifts, %d multiplies, %d with an add; %d failures\n", bases.size(),
 	       seen[0], seen[1], seen[2], failures);

@@ -10,6 +10,8 @@ rows=$1 emulator=${CONBITS_EMULATOR:-} man=${CONBITS_MANDIR:-} passed=0 failed=0
 tests=$(dirname "$(realpath "$1")") # for what lies beside the rows
 shift
 exec 3>&1 # a row's notes for the log
+# The loader splits LD_PRELOAD at blanks and colons, and the scratch folder holds the library.
+case ${TMPDIR:-/tmp} in *[[:space:]:]*) TMPDIR=/tmp ;; esac
 T=$(mktemp -d "${TMPDIR:-/tmp}/rows.XXXXXX") && mkdir "$T/bin" "$T/real" || exit
 trap 'rm -rf "$T"' EXIT
 for p in "$@"; do
