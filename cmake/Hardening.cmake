@@ -43,7 +43,7 @@ endfunction()
 function(conbits_program target)
   conbits_harden(${target})
   # g++ links libstdc++ and libm whether or not they are used; keep only what is referenced.
-  # What the compiler's own runtime gives (aarch64 divides 128-bit numbers through it) is
+  # What the compiler's own runtime gives (32-bit targets divide 64-bit numbers through it) is
   # linked in, so that libc stays the only library needed.
   target_link_options(${target} PRIVATE -Wl,--as-needed -Wl,-z,relro,-z,now -static-libgcc)
   install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: ISC
-// echoback: writes a prompt, then echoes each piece read until a read returns nothing.
-// Every read, write and the exit are single system calls through the C library's thin
-// wrappers: nothing is buffered in the process.
-//
-// It reads descriptor 1 and writes descriptor 2. On a terminal both are the terminal, opened
+// echoback: writes a prompt, then echoes each piece read until a read returns nothing. Each
+// read, write and the exit is one system call through the C library's thin wrappers: nothing
+// is buffered. It reads descriptor 1 and writes 2: on a terminal both are the terminal, open
 // for reading and writing; redirected, descriptor 1 must be opened for reading (1<file).
 
 #include <errno.h>
@@ -35,8 +33,7 @@ static constexpr char thread_reason[] = ": it has a seccomp filter of its own";
 // The C library's "Bad file descriptor" would not tell that 1 is open, for writing.
 static constexpr char not_readable[] = "not open for reading";
 
-// The longest message: a newline, a lead, a reason or a thread's number, a newline.
-static char message[256];
+static char message[256]; // a newline, a lead, a reason or a number, a newline
 
 // Whether the last bytes written leave a line open, as the prompt does: a message then needs
 // a newline of its own first.
@@ -112,8 +109,8 @@ static const sock_fprog confinement = {sizeof filter / sizeof filter[0],
 // poll's result: positive once ready, -1 with errno set on failure.
 static int wait_for(int fd, short events)
 {
-	// Static, as every buffer here, and filled in field by field, as a braced value would be
-	// built on the stack first in an unoptimised build: nothing on the stack to guard.
+	// Static, as every buffer here, and filled field by field: a braced value would be built on
+	// the stack first in an unoptimised build.
 	static pollfd waiting;
 	waiting.fd = fd;
 	waiting.events = events;
@@ -140,7 +137,7 @@ static bool wrtproc(const char *data, size_t len)
 	return true;
 }
 
-// Writes the message that runs up to end, on a line of its own, and ends the program.
+// Writes the message that runs up to end, and ends the program.
 [[noreturn]] static void fail_with(char *end)
 {
 	*end++ = '\n';

@@ -35,7 +35,7 @@ lint=(clang-tidy cppcheck)
 cross=(qemu-user dpkg-dev)
 packaging=(lintian autopkgtest reprotest faketime disorderfs locales-all git)
 clang=(clang)
-root=(debootstrap git)
+root=(debootstrap git systemd-container)
 
 wanted=()
 for group in "$@"; do

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: ISC
 # in-root.sh RELEASE COMMAND...: runs COMMAND in a fresh clone of this repository's HEAD,
-# inside a Debian RELEASE root (bookworm, trixie, sid, ...) that has only the toolchain, as
-# a newcomer's machine would: debootstrap minbase plus g++, CMake, Ninja, make and git. The
-# root is made once and kept in CONBITS_ROOTS (/var/tmp/conbits-roots); each run works on a
-# throwaway overlay of it, so every run starts from the same untouched root. Needs root.
+# in a container (systemd-nspawn, which needs no systemd running) over a Debian RELEASE root
+# (bookworm, trixie, sid, ...) that has only the toolchain, as a newcomer's machine would:
+# debootstrap minbase plus g++, CMake, Ninja, make and git. The root is made once and kept in
+# CONBITS_ROOTS (/var/tmp/conbits-roots); each run works on a throwaway overlay of it, so every
+# run starts from the same untouched root. Needs root.
+# With CONBITS_USER=NAME, what make test needs is installed first, and COMMAND runs as NAME, a
+# user who is not root, in a clone under "~/a b/l'été/".
 #   scripts/in-root.sh trixie make test
 set -euo pipefail
 [ $# -ge 2 ] || { echo "usage: scripts/in-root.sh RELEASE COMMAND..." >&2; exit 2; }
@@ -31,24 +34,24 @@ fi
 work=$(mktemp -d "$roots/run.XXXXXX")
 top=$work/merged
 cleanup() {
-	for m in dev/pts dev sys proc var/cache/apt/archives; do
-		! mountpoint -q "$top/$m" || umount -l "$top/$m"
-	done
 	! mountpoint -q "$top" || umount -l "$top"
 	rm -rf "$work"
 }
 trap cleanup EXIT
 mkdir -p "$work"/{upper,work,merged} "$base.archives/partial"
 mount -t overlay overlay -o "lowerdir=$base,upperdir=$work/upper,workdir=$work/work" "$top"
-mount -t proc proc "$top/proc"
-mount -t sysfs sys "$top/sys"
-mount --bind /dev "$top/dev"
-mount --bind /dev/pts "$top/dev/pts"
-# Downloaded packages are kept between runs, so that a run fetches each one once.
-mount --bind "$base.archives" "$top/var/cache/apt/archives"
-cp /etc/resolv.conf "$top/etc/resolv.conf" 2>/dev/null || true
-git clone -q "$src" "$top/root/conbits"
+user=${CONBITS_USER:-} home=/root/conbits
+[ -z "$user" ] || home="/home/$user/a b/l'été/conbits"
+git clone -q "$src" "$top$home"
 
-chroot "$top" /usr/bin/env -i HOME=/root TERM="${TERM:-dumb}" ${CI:+CI="$CI"} \
-	PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-	bash -c 'cd /root/conbits && "$@"' in-root "$@"
+# Downloaded packages are kept between runs, so that a run fetches each one once.
+systemd-nspawn -q --keep-unit --register=no -D "$top" --bind="$base.archives:/var/cache/apt/archives" \
+	--resolv-conf=copy-host --chdir="$home" --setenv=TERM="${TERM:-dumb}" ${CI:+--setenv=CI="$CI"} \
+	--setenv=HOME=/root --setenv=PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+	/bin/bash -c 'set -e
+		if [ -n "$0" ]; then
+			useradd -m "$0" 2>/dev/null || true
+			chown -R "$0:" "/home/$0" && bash scripts/deps.sh test
+			exec runuser -u "$0" -- env HOME="/home/$0" "$@"
+		fi
+		exec "$@"' "$user" "$@"

@@ -12,9 +12,13 @@ if [ ! -f "$manifest" ]; then
 	exit 1
 fi
 under() { case $1 in "$prefix" | "$prefix"/*) return 0 ;; *) return 1 ;; esac }
+removed=0
 while read -r f || [ -n "$f" ]; do # CMake ends the last line with no newline
-	! under "$f" || rm -f "$f"
+	if under "$f" && { [ -e "$f" ] || [ -L "$f" ]; }; then
+		rm -f "$f" && removed=$((removed + 1))
+	fi
 done <"$manifest"
+[ $removed -gt 0 ] || echo "uninstall.sh: nothing to undo: no file of the last install from $build is in $prefix" >&2
 touch "$record"
 # Deepest first, so that a folder is empty by the time its parent's turn comes.
 sort -r "$record" | while read -r d; do

@@ -4,7 +4,8 @@
 # row NAME COMMAND WANT [INPUT]: COMMAND runs in bash in a scratch folder, INPUT its standard
 # input; WANT is its status, a space, its output, then "2>" and its errors if any, with printf's
 # \ escapes. A guard before row skips it, saying why: on_host under an emulator
-# (CONBITS_EMULATOR), unsanitized in a sanitizer build, installed without CONBITS_MANDIR's pages.
+# (CONBITS_EMULATOR), unsanitized in a sanitizer build, installed without CONBITS_MANDIR's pages,
+# needs TOOL where TOOL is not installed (Debian builds valgrind for some architectures only).
 set -u -o pipefail
 rows=$1 emulator=${CONBITS_EMULATOR:-} man=${CONBITS_MANDIR:-} passed=0 failed=0 skipped=0
 tests=$(dirname "$(realpath "$1")") # for what lies beside the rows
@@ -46,6 +47,7 @@ skip() { # REASON [GUARD...] row NAME ...
 on_host() { if [ -n "$emulator" ]; then skip "the emulator would stand between it and the program" "$@"; else "$@"; fi; }
 unsanitized() { if [ -n "${CONBITS_SANITIZED:-}" ]; then skip "the sanitizers' runtime changes it" "$@"; else "$@"; fi; }
 installed() { if [ -z "$man" ]; then skip "no installed man pages" "$@"; else "$@"; fi; }
+needs() { if ! command -v "$1" >/dev/null; then skip "no $1 here" "$@"; else "${@:2}"; fi; }
 row() {
 	printf %b "${4-}" >"$T/in" && rm -rf "$T/work" && mkdir "$T/work"
 	(cd "$T/work" && eval "$2") <"$T/in" >"$T/out" 2>"$T/err"
