@@ -45,7 +45,7 @@ user=${CONBITS_USER:-} home=/root/conbits
 git clone -q "$src" "$top$home"
 
 # Downloaded packages are kept between runs, so that a run fetches each one once.
-systemd-nspawn -q --keep-unit --register=no -D "$top" --bind="$base.archives:/var/cache/apt/archives" \
+systemd-nspawn -q --keep-unit --register=no -M "conbits-${work##*.}" -D "$top" --bind="$base.archives:/var/cache/apt/archives" \
 	--resolv-conf=copy-host --chdir="$home" --setenv=TERM="${TERM:-dumb}" ${CI:+--setenv=CI="$CI"} \
 	--setenv=HOME=/root --setenv=PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
 	/bin/bash -c 'set -e
