@@ -33,8 +33,12 @@ preload=LD_PRELOAD=$T/real/libthread_preload.so
 named() { # NAME PROGRAM ARG...: PROGRAM started under another name
 	if [ -n "$emulator" ]; then $emulator -0 "$1" "$T/real/$2" "${@:3}"; else (exec -a "$1" "$T/real/$2" "${@:3}"); fi
 }
-# The shared libraries a program needs, but for the C library's loader.
-needed() { readelf -d "$T/real/$1" | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p' | grep -v '^ld-linux-'; }
+# The shared libraries a program needs, but for the C library's loader (which some
+# architectures' programs name, for the stack guard), whatever it is called there.
+needed() {
+	local loader && loader=$(readelf -l "$T/real/$1" | sed -n 's|.*interpreter: .*/\(.*\)]$|\1|p')
+	readelf -d "$T/real/$1" | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p' | grep -vxF "$loader"
+}
 # COMMAND..., its output kept in $T/log, and the end of it shown if it fails.
 quiet() { "$@" >"$T/log" 2>&1 || { tail -n 20 "$T/log"; return 1; }; }
 # An installed page, PATH under the man folder, draws no warning from groff or man.
