@@ -15,9 +15,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-static constexpr int in_fd = 1;
-static constexpr int out_fd = 2;
-
+static constexpr int in_fd = 1, out_fd = 2;
 static constexpr size_t buflen = 35;
 static char buffer[buflen];
 
@@ -35,8 +33,7 @@ static constexpr char not_readable[] = "not open for reading";
 
 static char message[256]; // a newline, a lead, a reason or a number, a newline
 
-// Whether the last bytes written leave a line open, as the prompt does: a message then needs
-// a newline of its own first.
+// Whether the last bytes written left a line open, as the prompt does: a message starts a new one.
 static bool mid_line = false;
 
 // The architecture whose system call numbers the filter names. Calls through another ABI of
@@ -180,8 +177,8 @@ static void confine()
 #endif
 }
 
-// One read of at most cap bytes: a count, 0 at the end of input. A read that fails, or a wait
-// for input that fails, ends the program; an error code is never taken as a length.
+// One read of at most cap bytes: a count, 0 at the end of input. A failed read or wait ends the
+// program: an error code is never taken as a length.
 static size_t rdproc(char *data, size_t cap)
 {
 	for (;;) {
