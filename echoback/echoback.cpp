@@ -57,8 +57,7 @@ static bool mid_line = false;
 #endif
 
 #ifdef CONFINED_ARCH
-// Once confined, the process may make only the calls below; any other kills it. The C
-// library waits with whichever of poll, ppoll or ppoll_time64 the architecture has.
+// Once confined, the process may make only the calls below; any other kills it.
 #define ALLOW(number) BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, number, 0, 1), \
 		      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW)
 static constexpr sock_filter filter[] = {
@@ -73,14 +72,10 @@ static constexpr sock_filter filter[] = {
 #endif
 	ALLOW(SYS_read),
 	ALLOW(SYS_write),
-#ifdef SYS_poll
+#ifdef SYS_poll // the C library's poll, or its ppoll where the kernel has no poll
 	ALLOW(SYS_poll),
-#endif
-#ifdef SYS_ppoll
+#else
 	ALLOW(SYS_ppoll),
-#endif
-#ifdef SYS_ppoll_time64
-	ALLOW(SYS_ppoll_time64),
 #endif
 	ALLOW(SYS_exit_group),
 	ALLOW(SYS_rt_sigreturn),
