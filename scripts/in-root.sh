@@ -6,8 +6,8 @@
 # debootstrap minbase plus g++, CMake, Ninja, make and git. The root is made once and kept in
 # CONBITS_ROOTS (/var/tmp/conbits-roots); each run works on a throwaway overlay of it, so every
 # run starts from the same untouched root. Needs root.
-# With CONBITS_USER=NAME, what make test needs is installed first, and COMMAND runs as NAME, a
-# user who is not root, in a clone under "~/a b/l'été/".
+# With CONBITS_USER=NAME, the packages of deps.sh's groups CONBITS_DEPS (test) are installed
+# first, and COMMAND runs as NAME, a user who is not root, in a clone under "~/a b/l'été/".
 #   scripts/in-root.sh trixie make test
 set -euo pipefail
 [ $# -ge 2 ] || { echo "usage: scripts/in-root.sh RELEASE COMMAND..." >&2; exit 2; }
@@ -51,7 +51,7 @@ systemd-nspawn -q --keep-unit --register=no -M "conbits-${work##*.}" -D "$top" -
 	/bin/bash -c 'set -e
 		if [ -n "$0" ]; then
 			useradd -m "$0" 2>/dev/null || true
-			chown -R "$0:" "/home/$0" && bash scripts/deps.sh test
-			exec runuser -u "$0" -- env HOME="/home/$0" "$@"
+			chown -R "$0:" "/home/$0" && bash scripts/deps.sh $1
+			shift && exec runuser -u "$0" -- env HOME="/home/$0" "$@"
 		fi
-		exec "$@"' "$user" "$@"
+		shift && exec "$@"' "$user" "${CONBITS_DEPS:-test}" "$@"
