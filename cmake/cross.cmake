@@ -7,7 +7,7 @@ if(NOT CONBITS_ARCH)
   message(FATAL_ERROR "CONBITS_ARCH names no architecture: make test-cross ARCH=armhf")
 endif()
 foreach(what GNU_TYPE GNU_CPU MULTIARCH)
-  execute_process(COMMAND dpkg-architecture -a${CONBITS_ARCH} -qDEB_HOST_${what}
+  execute_process(COMMAND dpkg-architecture -f -a${CONBITS_ARCH} -qDEB_HOST_${what}
     OUTPUT_VARIABLE ${what} OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
 set(CMAKE_SYSTEM_NAME Linux)

@@ -46,7 +46,7 @@ for group in "$@"; do
 	lint) wanted+=("${build[@]}" "${lint[@]}") ;;
 	cross) # the compilers' names, from dpkg-architecture
 		command -v dpkg-architecture >/dev/null || bash "$0" dpkg-dev
-		gnu=$(dpkg-architecture -a"${ARCH:-arm64}" -qDEB_HOST_GNU_TYPE 2>/dev/null) ||
+		gnu=$(dpkg-architecture -f -a"${ARCH:-arm64}" -qDEB_HOST_GNU_TYPE 2>/dev/null) ||
 			{ echo "deps.sh: not a Debian architecture: ${ARCH:-}" >&2; exit 1; }
 		wanted+=("${build[@]}" "${tests[@]}" "${cross[@]}" "g++-$gnu" "gcc-$gnu") ;;
 	packaging) wanted+=("${build[@]}" "${tests[@]}" "${package[@]}" "${packaging[@]}") ;;
