@@ -20,8 +20,8 @@ int main(int argc, char *argv[])
 	if (strcmp(what, "mixed") == 0) /* one buffer, shared with printf */
 		print_string("a"), print_nl(), printf("b"), print_int(3), printf("c"), print_nl();
 	/* read: result:cell for each call, into a cell holding 99, with ! for a number out of range
-	 * or a read's error by name, up to the end or what is not a number; on EAGAIN it waits and
-	 * calls again, without clearerr. Then what is left unread. */
+	 * or a read's error by name, up to the end or what is not a number; on EAGAIN it waits (a
+	 * minute at most) and calls again, without clearerr. Then what is left unread. */
 	for (int again = strcmp(what, "read") == 0; again;) {
 		int32_t cell = 99;
 		errno = 0;
@@ -29,7 +29,10 @@ int main(int argc, char *argv[])
 		printf("%d:%d%s ", result, cell,
 		       error == ERANGE ? "!" : result == EOF && error != 0 ? strerrorname_np(error) : "");
 		struct pollfd more = {0, POLLIN, 0};
-		again = result == 1 || error == ERANGE || (error == EAGAIN && poll(&more, 1, 5000) == 1);
+		const int waited = error == EAGAIN ? poll(&more, 1, 60000) : -1;
+		if (waited == 0)
+			printf("(a minute without input) ");
+		again = result == 1 || error == ERANGE || waited == 1;
 		for (int c = again ? EOF : getchar(); c != EOF; c = getchar())
 			putchar(c);
 	}

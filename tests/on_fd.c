@@ -1,17 +1,40 @@
 /* SPDX-License-Identifier: ISC */
 /* on_fd FD KIND COMMAND...: runs COMMAND with descriptor FD as KIND says; exits with its
  * status. nonblock: FD as it is, made non-blocking. socket: a stream socket, not connected.
- * pty: the non-blocking side of a new raw terminal that no one reads for a while, so that
- * COMMAND fills it and waits, and is stopped and continued; what comes out then goes where FD
- * went. */
+ * pty: the non-blocking side of a new raw terminal that no one reads until COMMAND has filled
+ * it and waits in poll; then COMMAND is stopped and continued, and what comes out goes where FD
+ * went. A minute without that wait is a failure (status 2), said on standard error. */
 #include <fcntl.h>
 #include <pty.h>
 #include <signal.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+// Whether the process sleeps in the kernel: in poll, where the kernel names the function.
+static int waiting(pid_t pid)
+{
+	char path[64], text[256] = "";
+	snprintf(path, sizeof path, "/proc/%d/wchan", (int)pid);
+	FILE *file = fopen(path, "r");
+	if (file == NULL || fgets(text, sizeof text, file) == NULL)
+		text[0] = 0;
+	if (file != NULL)
+		fclose(file);
+	if (text[0] != 0 && strcmp(text, "0") != 0)
+		return strstr(text, "poll") != NULL;
+	snprintf(path, sizeof path, "/proc/%d/stat", (int)pid);
+	file = fopen(path, "r");
+	const size_t n = file != NULL ? fread(text, 1, sizeof text - 1, file) : 0;
+	if (file != NULL)
+		fclose(file);
+	text[n] = 0;
+	const char *state = strrchr(text, ')');
+	return state != NULL && state[1] == ' ' && state[2] == 'S';
+}
 
 int main(int argc, char *argv[])
 {
@@ -36,7 +59,13 @@ int main(int argc, char *argv[])
 	}
 	close(slave);
 	close(fd);
-	usleep(300000);
+	for (int tries = 0; !waiting(pid); tries++) {
+		if (tries == 60000) {
+			fputs("on_fd: a minute without the program waiting in poll\n", stderr);
+			return 2;
+		}
+		usleep(1000);
+	}
 	kill(pid, SIGSTOP);
 	waitpid(pid, &status, WUNTRACED);
 	kill(pid, SIGCONT);

@@ -44,6 +44,20 @@ quiet() { "$@" >"$T/log" 2>&1 || { tail -n 20 "$T/log"; return 1; }; }
 # An installed page, PATH under the man folder, draws no warning from groff or man.
 pages_clean() { zcat "$man/$1.gz" | groff -man -ww -z && MANWIDTH=80 man --warnings -l "$man/$1.gz" >/dev/null; }
 
+# A row waits for a state, never for a time: COMMAND... is tried every hundredth of a second
+# until it holds. A minute guards against a hang, and its end is a failure that says so.
+await() { # WHAT COMMAND...
+	local end=$((SECONDS + 60))
+	until "${@:2}"; do [ $SECONDS -lt $end ] || { echo "rows.sh: a minute without $1" >&2 && return 1; }; sleep 0.01; done
+}
+# PID sleeps in the kernel, in a function that matches PATTERN where the kernel names it.
+asleep() { # PID PATTERN
+	local wchan stat && wchan=$(cat "/proc/$1/wchan" 2>/dev/null) && stat=$(cat "/proc/$1/stat") || return
+	case $wchan in "" | 0) stat=${stat##*) } && [ "${stat%% *}" = S ] ;; *) [[ $wchan =~ $2 ]] ;; esac
+}
+# COMMAND..., ended if it runs for a minute, which is a failure that says so.
+guarded() { timeout 60 "$@"; local status=$? && [ $status -ne 124 ] || echo "rows.sh: a minute of $*" >&2; return $status; }
+
 skip() { # REASON [GUARD...] row NAME ...
 	local reason=$1 && while [ "$1" != row ]; do shift; done
 	echo "skipped: $2: $reason" && skipped=$((skipped + 1))
