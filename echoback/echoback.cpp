@@ -115,8 +115,9 @@ static int wait_for(int fd, short events)
 }
 
 // One read or write, as the C library's wrappers give it: a count, or -1 and errno. On x86-64
-// the system call instruction is written here: measured, each piece takes a tenth less time
-// than through the C library (make bench), where nearly all the time is these two calls.
+// the system call instruction is written here: timed once by hand against the wrappers, each
+// piece took a tenth less, nearly all of its time being these two calls. make bench does not
+// repeat that comparison.
 static ssize_t transfer(long number, int fd, const char *data, size_t len)
 {
 #if defined(__x86_64__) && defined(__LP64__)

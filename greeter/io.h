@@ -12,24 +12,20 @@
 extern "C" {
 #endif
 
-/* Writes text to standard output as it stands: no newline added, '%' not a conversion.
- * Returns printf's result: for a text longer than INT_MAX it is -1 with errno EOVERFLOW,
- * though the text was written and ferror(stdout) is 0. */
+/* Each routine returns its stream call's result; conbits-io(3) gives the whole behaviour. */
+
+/* Writes text as it stands, no newline added. Returns the bytes written, or negative. */
 int print_string(const char *text);
 
-/* Writes one newline. Returns putchar's result. */
+/* Writes one newline. Returns 10, or EOF. */
 int print_nl(void);
 
-/* Writes value in plain signed decimal. Returns printf's result. */
+/* Writes value in plain signed decimal. Returns the bytes written, or negative. */
 int print_int(int32_t value);
 
-/* Reads one integer from standard input with scanf's %i (0x for hexadecimal, a leading 0 for
- * octal) into *cell, which is left alone when no number is stored. Returns 1 when it stored
- * one; 0 when the input is not a number, or, with errno set to ERANGE, when the number is
- * outside int32_t (its characters are consumed); EOF at the end of input, and when a read
- * fails during the call, even after some digits (errno is the read's; an error indicator that
- * stdin already had set hides a new one). 0x followed by no hex digit (0xg) is consumed, and
- * gives the number 0 with glibc before 2.43, no number (0) with glibc 2.43 and later. */
+/* Reads one integer with scanf's %i into *cell, left alone unless one is stored. Returns 1
+ * when it stored one; 0 for no number or, with errno ERANGE, one outside int32_t; EOF at the
+ * end of input or on a failed read. */
 int read_int(int32_t *cell);
 
 #ifdef __cplusplus

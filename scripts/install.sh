@@ -3,7 +3,8 @@
 # install.sh BUILD_DIR PREFIX: `cmake --install BUILD_DIR --prefix PREFIX`, which lists the
 # files it installs in BUILD_DIR/install_manifest.txt; first it adds to
 # BUILD_DIR/install_folders.txt each folder that the install is about to create, so that
-# uninstall.sh removes those folders and no other.
+# uninstall.sh removes those folders and no other, and it keeps PREFIX in
+# BUILD_DIR/install_prefix.txt, so that uninstall.sh knows which prefix the manifest is of.
 set -euo pipefail
 build=$1 prefix=$(realpath -m "$2")
 stage=$(mktemp -d)
@@ -20,4 +21,5 @@ touch "$record"
 	done
 	[ -e "$prefix" ] || echo "$prefix"
 } | sort -u -o "$record"
+printf '%s\n' "$prefix" >"$build/install_prefix.txt"
 cmake --install "$build" --prefix "$prefix"
