@@ -6,7 +6,7 @@ BUILD := build/release
 DEPS := bash scripts/deps.sh
 VERSION := $(shell sed -n 's/^  VERSION //p' CMakeLists.txt)
 
-.PHONY: all build demo test test-clang test-cross test-arm64 sanitize lint bench install uninstall package dist clean
+.PHONY: all build demo test test-clang test-cross test-kernel test-arm64 sanitize lint bench install uninstall package dist clean
 
 # Configure, build and run the suite with one preset.
 suite = cmake --preset $(1) && cmake --build --preset $(1) && ctest --preset $(1)
@@ -41,6 +41,11 @@ test-cross:
 	$(if $(ARCH),,$(error make test-cross needs ARCH, a Debian architecture: ARCH=armhf))
 	@ARCH=$(ARCH) $(DEPS) cross
 	export ARCH=$(ARCH) && $(call suite,cross)
+
+# The same build, its rows run under Debian's own kernel for ARCH in qemu-system.
+test-kernel:
+	$(if $(ARCH),,$(error make test-kernel needs ARCH, a Debian architecture: ARCH=s390x))
+	bash scripts/kernel.sh $(ARCH)
 
 test-arm64:
 	$(MAKE) test-cross ARCH=arm64

@@ -10,6 +10,7 @@
 #   lint       the clang-tidy and cppcheck build
 #   packaging  the checks of the packages: lintian, autopkgtest, reprotest
 #   clang      the build and the suite with clang (and its AddressSanitizer runtime)
+#   kernel     scripts/kernel.sh: qemu-system for every architecture, riscv64's firmware, cpio
 #   root       scripts/in-root.sh: debootstrap, to make a root of another release
 # When nothing is missing it does nothing and touches no network.
 set -euo pipefail
@@ -35,6 +36,7 @@ lint=(clang-tidy cppcheck)
 cross=(qemu-user dpkg-dev)
 packaging=(lintian autopkgtest reprotest faketime disorderfs locales-all git)
 clang=(clang)
+kernel=(qemu-system-x86 qemu-system-arm qemu-system-ppc qemu-system-mips qemu-system-misc opensbi cpio dpkg-dev)
 root=(debootstrap git systemd-container)
 
 wanted=()
@@ -51,6 +53,7 @@ for group in "$@"; do
 		wanted+=("${build[@]}" "${tests[@]}" "${cross[@]}" "g++-$gnu" "gcc-$gnu") ;;
 	packaging) wanted+=("${build[@]}" "${tests[@]}" "${package[@]}" "${packaging[@]}") ;;
 	clang) wanted+=("${build[@]}" "${tests[@]}" "${clang[@]}") ;;
+	kernel) wanted+=("${kernel[@]}") ;;
 	root) wanted+=("${root[@]}") ;;
 	dpkg-dev) wanted+=(dpkg-dev) ;;
 	*) echo "deps.sh: unknown group: $group" >&2; exit 1 ;;

@@ -36,6 +36,16 @@ static void filters(unsigned short len)
 		;
 }
 
+// Whether CONBITS_THREAD names a call that this architecture's thread makes.
+static int calls(void)
+{
+#ifdef __x86_64__
+	if (is("x32") || is("i386"))
+		return 1;
+#endif
+	return is("forbidden");
+}
+
 // One call of what CONBITS_THREAD names, or a read that never ends; false once that fails.
 static int call(void)
 {
@@ -73,7 +83,7 @@ static void *idle(void *unused)
 	write_id();
 	if (is("filtered"))
 		filters(1);
-	if (is("forbidden") || is("x32") || is("i386"))
+	if (calls())
 		call(); // once before main
 	if (write(ready[1], &c, 1) != 1)
 		return NULL;
