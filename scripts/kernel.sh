@@ -19,15 +19,15 @@ arch=$1
 while read -r a release karch kernel qemu options console; do
 	[ "$a" != "$arch" ] || break
 done <<'EOF'
-amd64    bookworm amd64    linux-image-amd64       x86_64   -M:pc:-cpu:max            ttyS0
-i386     bookworm amd64    linux-image-amd64       x86_64   -M:pc:-cpu:max            ttyS0
-arm64    bookworm arm64    linux-image-arm64       aarch64  -M:virt:-cpu:max          ttyAMA0
-armhf    bookworm armhf    linux-image-armmp-lpae  arm      -M:virt:-cpu:cortex-a15   ttyAMA0
-armel    bookworm armhf    linux-image-armmp-lpae  arm      -M:virt:-cpu:cortex-a15   ttyAMA0
+amd64    bookworm amd64    linux-image-amd64       x86_64   -M:pc:-cpu:max:-smp:2     ttyS0
+i386     bookworm amd64    linux-image-amd64       x86_64   -M:pc:-cpu:max:-smp:2     ttyS0
+arm64    bookworm arm64    linux-image-arm64       aarch64  -M:virt:-cpu:max:-smp:2   ttyAMA0
+armhf    bookworm armhf    linux-image-armmp-lpae  arm      -M:virt:-cpu:cortex-a15:-smp:2 ttyAMA0
+armel    bookworm armhf    linux-image-armmp-lpae  arm      -M:virt:-cpu:cortex-a15:-smp:2 ttyAMA0
 mips64el bookworm mips64el linux-image-5kc-malta   mips64el -M:malta:-cpu:5KEc        ttyS0
-ppc64el  bookworm ppc64el  linux-image-powerpc64le ppc64    -M:pseries                hvc0
-riscv64  trixie   riscv64  linux-image-riscv64     riscv64  -M:virt                   ttyS0
-s390x    bookworm s390x    linux-image-s390x       s390x    -M:s390-ccw-virtio        ttysclp0
+ppc64el  bookworm ppc64el  linux-image-powerpc64le ppc64    -M:pseries:-smp:2         hvc0
+riscv64  trixie   riscv64  linux-image-riscv64     riscv64  -M:virt:-smp:2            ttyS0
+s390x    bookworm s390x    linux-image-s390x       s390x    -M:s390-ccw-virtio:-smp:2 ttysclp0
 EOF
 [ "$a" = "$arch" ] || { echo "kernel.sh: no kernel for the architecture: $arch" >&2; exit 2; }
 # The guest's tools, of ARCH: a shell, the tools the rows run, strace, and busybox for the rest.
@@ -89,9 +89,14 @@ cat >"$root/init" <<'EOF'
 /bin/busybox --install -s /usr/local/busybox
 export PATH=/usr/bin:/usr/sbin:/usr/local/busybox HOME=/tmp TMPDIR=/tmp
 echo "conbits-kernel: $(uname -a)"
-status=0
+start=$(date +%s) status=0
+for rows in powlog greeter echoback readme; do # side by side, on both processors
+	{ bash /conbits/tests/rows.sh /conbits/tests/$rows.rows /conbits/bin/* >/tmp/$rows.log 2>&1
+		echo $? "$(($(date +%s) - start))" >/tmp/$rows.status; } &
+done
+wait
 for rows in powlog greeter echoback readme; do
-	bash /conbits/tests/rows.sh /conbits/tests/$rows.rows /conbits/bin/* || status=1
+	read -r s t </tmp/$rows.status && cat /tmp/$rows.log && echo "($t s)" && [ "$s" -eq 0 ] || status=1
 done
 echo "conbits-kernel: done $status"
 poweroff -f
